@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "platform/CodePage.h"
+#include "platform/FileSystem.h"
+#include "settings/ProfileDocument.h"
+
+namespace velmora::settings {
+
+// The profile-file functions of both programs: every call opens the file anew
+// (so each program sees the other's last writes), but a file whose stamp did
+// not change since the last read is served from memory.
+class ProfileStore {
+public:
+    ProfileStore(platform::FileSystem& files, platform::CodePage& codePage);
+
+    std::optional<std::string> ReadString(const std::string& path, std::string_view section, std::string_view key);
+    std::int32_t ReadInt(const std::string& path, std::string_view section, std::string_view key, std::int32_t defaultValue);
+    std::vector<std::string> ReadKeyNames(const std::string& path, std::string_view section);
+    std::vector<std::pair<std::string, std::string>> ReadSection(const std::string& path, std::string_view section);
+
+    // Each write replaces the file atomically; false when it could not be
+    // written (the file on disk is then unchanged).
+    bool WriteString(const std::string& path, std::string_view section, std::string_view key,
+                     std::optional<std::string_view> value);
+    bool RemoveSection(const std::string& path, std::string_view section);
+
+private:
+    struct Cached {
+        platform::FileStamp stamp;
+        ProfileDocument document;
+    };
+    // The current document of the file (empty when missing), read again only
+    // when its stamp changed.
+    const ProfileDocument& Load(const std::string& path);
+    bool Store(const std::string& path, ProfileDocument document);
+
+    platform::FileSystem& files_;
+    platform::CodePage& codePage_;
+    std::map<std::string, Cached> cache_;
+    ProfileDocument missing_;
+};
+
+}  // namespace velmora::settings
