@@ -1,0 +1,29 @@
+#pragma once
+
+#include "platform/CodePage.h"
+#include "platform/Explorer.h"
+#include "platform/FileSystem.h"
+#include "platform/MainWindow.h"
+#include "platform/Processes.h"
+#include "platform/Shell.h"
+#include "platform/WindowManager.h"
+
+namespace velmora::platform {
+
+// Everything of the operating system that Velmora's main form talks to,
+// passed in as one object: the Win32 runtime in the program, the simulated
+// desktop in the tests.
+struct Desktop {
+    MainWindow& window;
+    WindowManager& windows;
+    ExplorerFactory& explorers;
+    Processes& processes;
+    Shell& shell;
+    Clipboard& clipboard;
+    Clock& clock;
+    FileSystem& files;
+    CodePage& codePage;
+    ProgramInfo program;
+};
+
+}  // namespace velmora::platform
