@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -63,12 +65,38 @@ public:
         std::string text;     // the same line as UTF-8
         std::string ending;   // "\r\n", "\n", "\r" or "" for a last line without one
         bool edited = false;  // raw no longer valid: encode text on save
+        bool decoded = true;  // text is an exact reading of raw (not patched with U+FFFD)
     };
 
 private:
+    // What the lines mean, worked out once per change so that reads do no
+    // parsing.
+    struct Key {
+        std::size_t line;
+        std::string name;    // blanks around it dropped
+        std::string stored;  // the value with blanks dropped, quotes kept
+        std::string value;   // the value as read: quotes removed
+    };
+    struct Section {
+        std::string name;      // blanks around it dropped; "" for the lines above the first header
+        std::size_t header;    // line of its header, kNoLine for the lines above the first one
+        std::size_t end;       // one past its last line: the next header, or the end of the file
+        std::size_t firstKey;  // its keys are keys_[firstKey, endKey)
+        std::size_t endKey;
+    };
+    static constexpr std::size_t kNoLine = static_cast<std::size_t>(-1);
+
+    void Reindex();
+    const Section* FindSection(std::string_view name) const;
+    const Key* FindKey(const Section& section, std::string_view name) const;
+    void InsertLine(std::size_t at, std::string text);
+
     std::vector<Line> lines_;
     FileEncoding encoding_ = FileEncoding::Ansi;
     std::string defaultEnding_ = "\r\n";
+    // File order; [0] is always the part above the first header.
+    std::vector<Section> sections_{Section{"", kNoLine, 0, 0, 0}};
+    std::vector<Key> keys_;  // file order
 };
 
 // The platform's integer read of a profile value: the leading decimal number

@@ -72,7 +72,7 @@ private:
     std::set<std::string> folders_;      // normalized paths
     std::set<std::string> readOnlyFolders_;
     bool writesFail_ = false;
-    std::int64_t clock_ = 0;             // advances on every write
+    std::int64_t clock_ = 0;  // advances on every write
     std::uint64_t nextIdentity_ = 1;
 };
 
