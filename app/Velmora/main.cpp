@@ -1,38 +1,81 @@
-// Velmora's entry point. The main window's behaviour lives in src/; this file
-// only wires the Win32 platform to it.
+// Velmora's entry point: wires the Win32 platform to the main form and runs
+// the message loop. The form's behaviour lives in src/.
+#include <commctrl.h>
+#include <ole2.h>
 #include <windows.h>
+
+#include <string>
+
+#include "StandInForm.h"
+#include "platform/Desktop.h"
+#include "platform/win32/Win32Clock.h"
+#include "platform/win32/Win32MainWindow.h"
+#include "platform/win32/Win32Processes.h"
+#include "platform/win32/Win32Shell.h"
+#include "platform/win32/Win32WindowManager.h"
+#include "platform/win32/WinString.h"
+#include "settings/ProfileStore.h"
 
 namespace {
 
-LRESULT CALLBACK BareProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_DESTROY) {
-        PostQuitMessage(0);
-        return 0;
+// Until the Explorer window object lands no Explorer can be made; the capture
+// step that would ask for one is not wired yet either.
+class NoExplorers final : public velmora::platform::ExplorerFactory {
+public:
+    std::unique_ptr<velmora::platform::ExplorerWindow> Create() override { return nullptr; }
+};
+
+std::string ProgramFolder() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
     }
-    return DefWindowProcW(window, message, wParam, lParam);
+    const size_t slash = path.find_last_of(L'\\');
+    return velmora::win32::Narrow(slash == std::wstring::npos ? path : path.substr(0, slash));
 }
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
-    WNDCLASSEXW cls{sizeof(cls)};
-    cls.lpfnWndProc = BareProc;
-    cls.hInstance = instance;
-    cls.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
-    cls.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    cls.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    cls.lpszClassName = L"VelmoraMain";
-    RegisterClassExW(&cls);
-    HMENU bar = CreateMenu();
-    const wchar_t* titles[] = {L"ファイル(&F)", L"エクスプローラ(&E)", L"表示(&V)", L"ツール(&T)", L"ヘルプ(&H)"};
-    for (const wchar_t* title : titles) AppendMenuW(bar, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(CreatePopupMenu()), title);
-    HWND window = CreateWindowExW(0, cls.lpszClassName, L"Velmora", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
-                                  819, 435, nullptr, bar, instance, nullptr);
-    ShowWindow(window, show);
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    using namespace velmora;
+    // Drag and drop and the shell's objects need OLE on this thread.
+    OleInitialize(nullptr);
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    int exitCode = 0;
+    {
+        win32::Win32MainWindow window(instance);
+        win32::Win32WindowManager windows;
+        NoExplorers explorers;
+        win32::Win32Processes processes;
+        win32::Win32Shell shell;
+        win32::Win32Clipboard clipboard;
+        win32::Win32Clock clock;
+        auto files = platform::MakeHostFileSystem();
+        auto codePage = platform::MakeHostCodePage();
+        platform::ProgramInfo program{ProgramFolder(), "Velmora", VELMORA_VERSION_MAJOR, VELMORA_VERSION_MINOR,
+                                      VELMORA_VERSION_PATCH};
+        platform::Desktop desktop{window,    windows, explorers, processes, shell,
+                                  clipboard, clock,   *files,    *codePage, program};
+        settings::ProfileStore store(*files, *codePage);
+        app::StandInForm form(desktop);
+        static_cast<void>(store);
+        window.SetEvents(&form);
+        if (window.LoadAndShow()) {
+            MSG message;
+            while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
+            }
+            exitCode = static_cast<int>(message.wParam);
+        }
     }
-    return 0;
+    OleUninitialize();
+    return exitCode;
 }

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <shellapi.h>
+#include <windows.h>
+// The contract names a member FindExecutable; the A/W macro would rename it.
+#undef FindExecutable
+
+#include "platform/Processes.h"
+
+namespace velmora::win32 {
+
+// A process started to be waited for; its handle is closed with it.
+class Win32RunningProcess final : public platform::RunningProcess {
+public:
+    Win32RunningProcess(HANDLE process, std::uint32_t processId) : process_(process), processId_(processId) {}
+    ~Win32RunningProcess() override;
+    Win32RunningProcess(const Win32RunningProcess&) = delete;
+    Win32RunningProcess& operator=(const Win32RunningProcess&) = delete;
+
+    bool HasExited() override;
+    std::uint32_t ProcessId() override { return processId_; }
+    // For waits that also wake on window messages.
+    HANDLE Handle() const { return process_; }
+
+private:
+    HANDLE process_;
+    std::uint32_t processId_;
+};
+
+class Win32Processes final : public platform::Processes {
+public:
+    std::uint32_t Start(const std::string& commandLine, int showCommand) override;
+    bool WaitForInputIdle(std::uint32_t processId, std::uint32_t timeoutMs) override;
+    std::optional<std::string> FindExecutable(const std::string& document) override;
+    std::unique_ptr<platform::RunningProcess> Launch(const std::string& path) override;
+};
+
+}  // namespace velmora::win32
