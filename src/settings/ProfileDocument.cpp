@@ -1,6 +1,7 @@
 #include "settings/ProfileDocument.h"
 
 #include <limits>
+#include <unordered_set>
 
 namespace velmora::settings {
 namespace {
@@ -29,6 +30,12 @@ bool SameName(std::string_view a, std::string_view b) {
         if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
     }
     return true;
+}
+
+std::string Folded(std::string_view name) {
+    std::string folded(name);
+    for (char& c : folded) c = FoldAscii(c);
+    return folded;
 }
 
 std::string_view Unquote(std::string_view value) {
@@ -386,6 +393,7 @@ void ProfileDocument::Reindex() {
     sections_.clear();
     keys_.clear();
     sections_.push_back(Section{"", kNoLine, 0, 0, 0});
+    std::unordered_set<std::string> namesInSection;  // folded
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         const std::string_view text = Trim(lines_[i].text);
         if (text.empty() || text.front() == ';') continue;
@@ -398,13 +406,15 @@ void ProfileDocument::Reindex() {
             sections_.back().end = i;
             sections_.push_back(
                 Section{std::string(Trim(text.substr(1, close - 1))), i, 0, keys_.size(), keys_.size()});
+            namesInSection.clear();
             continue;
         }
         const auto equals = text.find('=');
         if (equals == std::string_view::npos) continue;
+        const std::string_view name = Trim(text.substr(0, equals));
         const std::string_view stored = Trim(text.substr(equals + 1));
-        keys_.push_back(
-            Key{i, std::string(Trim(text.substr(0, equals))), std::string(stored), std::string(Unquote(stored))});
+        const bool first = namesInSection.insert(Folded(name)).second;
+        keys_.push_back(Key{i, std::string(name), std::string(stored), std::string(Unquote(stored)), first});
         sections_.back().endKey = keys_.size();
     }
     sections_.back().end = lines_.size();
@@ -442,7 +452,7 @@ std::vector<std::string> ProfileDocument::KeyNames(std::string_view section) con
     const Section* found = FindSection(section);
     if (found == nullptr) return names;
     for (std::size_t i = found->firstKey; i < found->endKey; ++i) {
-        if (FindKey(*found, keys_[i].name) == &keys_[i]) names.push_back(keys_[i].name);
+        if (keys_[i].first) names.push_back(keys_[i].name);
     }
     return names;
 }

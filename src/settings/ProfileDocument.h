@@ -76,6 +76,7 @@ private:
         std::string name;    // blanks around it dropped
         std::string stored;  // the value with blanks dropped, quotes kept
         std::string value;   // the value as read: quotes removed
+        bool first;          // no key of the same name comes before it in its section
     };
     struct Section {
         std::string name;      // blanks around it dropped; "" for the lines above the first header
