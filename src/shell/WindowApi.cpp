@@ -1,0 +1,15 @@
+#include "shell/WindowApi.h"
+
+#include "shell/Twips.h"
+
+namespace velmora::shell {
+
+void MoveWindowTwips(platform::WindowManager& windows, platform::MainWindow& form, platform::WindowHandle window,
+                     std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height) {
+    const double x = form.TwipsPerPixelX();
+    const double y = form.TwipsPerPixelY();
+    windows.MoveWindow(window, platform::PixelRect{TwipsToPixels(left, x), TwipsToPixels(top, y),
+                                                   TwipsToPixels(width, x), TwipsToPixels(height, y)});
+}
+
+}  // namespace velmora::shell
