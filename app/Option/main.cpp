@@ -1,38 +1,61 @@
-// Option's entry point. The main window's behaviour lives in src/; this file
-// only wires the Win32 platform to it.
+// Option's entry point: the settings form of Velmora. The form's behaviour
+// lives in src/; this file wires the Win32 platform to it.
 #include <windows.h>
+// windows.h first: the headers below need its types.
+#include <commctrl.h>
+#include <ole2.h>
+
+#include <memory>
+#include <string>
+
+#include "platform/CodePage.h"
+#include "platform/FileSystem.h"
+#include "platform/win32/OptionWindow.h"
+#include "platform/win32/WinString.h"
+#include "settings/ProfileStore.h"
 
 namespace {
 
-LRESULT CALLBACK BareProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_DESTROY) {
-        PostQuitMessage(0);
-        return 0;
+// The folder holding Option.exe, where setting.ini lives.
+std::string ProgramFolder() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) return {};
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);  // a long path was cut: try a larger buffer
     }
-    return DefWindowProcW(window, message, wParam, lParam);
+    const std::size_t slash = path.find_last_of(L'\\');
+    return velmora::win32::Narrow(slash == std::wstring::npos ? std::wstring() : path.substr(0, slash));
 }
 
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
-    WNDCLASSEXW cls{sizeof(cls)};
-    cls.lpfnWndProc = BareProc;
-    cls.hInstance = instance;
-    cls.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
-    cls.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    cls.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    cls.lpszClassName = L"VelmoraOption";
-    RegisterClassExW(&cls);
-    HMENU bar = CreateMenu();
-    const wchar_t* titles[] = {L"ファイル(&F)", L"エクスプローラ(&E)", L"表示(&V)", L"ツール(&T)", L"ヘルプ(&H)"};
-    for (const wchar_t* title : titles) AppendMenuW(bar, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(CreatePopupMenu()), title);
-    HWND window = CreateWindowExW(0, cls.lpszClassName, L"Option", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
-                                  819, 435, nullptr, bar, instance, nullptr);
-    ShowWindow(window, show);
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
+    // Single-threaded apartment: the drop targets on the form need OLE.
+    const HRESULT ole = OleInitialize(nullptr);
+    INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&classes);
+
+    int exitCode = 1;
+    {
+        std::unique_ptr<velmora::platform::FileSystem> files = velmora::platform::MakeHostFileSystem();
+        std::unique_ptr<velmora::platform::CodePage> codePage = velmora::platform::MakeHostCodePage();
+        velmora::settings::ProfileStore store(*files, *codePage);
+        velmora::win32::OptionWindow form(store, ProgramFolder());
+        if (form.Create(instance, show)) {
+            MSG message;
+            while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+                if (form.PreTranslateMessage(message)) continue;
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
+            }
+            exitCode = 0;
+        }
     }
-    return 0;
+    if (SUCCEEDED(ole)) OleUninitialize();
+    return exitCode;
 }
