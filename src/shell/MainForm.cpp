@@ -319,17 +319,21 @@ void MainForm::OnFrameResize(int index) {
     FitHostedWindows();
 }
 
-void MainForm::LayoutPass() { Finish(layout_.Layout(Metrics())); }
+void MainForm::LayoutPass() {
+    // A pass that ran has put its result on the controls through the fit hook; a minimised window gets nothing.
+    FollowOuterSize(layout_.Layout(Metrics()));
+}
 
-void MainForm::SelectView(int view) { Finish(layout_.SelectView(view, Metrics())); }
+void MainForm::SelectView(int view) { FinishCommand(layout_.SelectView(view, Metrics())); }
 
-void MainForm::ToggleApplicationPane() { Finish(layout_.ToggleApplicationPane(Metrics())); }
+void MainForm::ToggleApplicationPane() { FinishCommand(layout_.ToggleApplicationPane(Metrics())); }
 
-void MainForm::CentreSplitBars() { Finish(layout_.CentreSplitBars(Metrics())); }
+void MainForm::CentreSplitBars() { FinishCommand(layout_.CentreSplitBars(Metrics())); }
 
 void MainForm::OnSplitMouseDown(int bar, int button, double /*x*/, double /*y*/) {
     layout_.PressSplitBar(bar, static_cast<unsigned>(button));
-    ApplyLayout();
+    desktop_.window.SetBarColour(bar, layout_.SplitBarColour(bar) == BarPaint::kShadow ? platform::BarColour::Shadow
+                                                                                       : platform::BarColour::Face);
 }
 
 void MainForm::OnSplitMouseMove(int bar, int /*button*/, double x, double y) {
@@ -339,7 +343,7 @@ void MainForm::OnSplitMouseMove(int bar, int /*button*/, double x, double y) {
 }
 
 void MainForm::OnSplitMouseUp(int bar, int /*button*/, double /*x*/, double /*y*/) {
-    Finish(layout_.ReleaseSplitBar(bar, Metrics()));
+    FollowOuterSize(layout_.ReleaseSplitBar(bar, Metrics()));
 }
 
 WindowMetrics MainForm::Metrics() {
@@ -349,13 +353,17 @@ WindowMetrics MainForm::Metrics() {
                          Size{window.ClientWidth(), window.ClientHeight()}};
 }
 
-void MainForm::Finish(const LayoutOutcome& outcome) {
+void MainForm::FinishCommand(const LayoutOutcome& outcome) {
+    // Also when the pass was skipped (minimised): the checks and the visibility the command set must show.
     ApplyLayout();
-    if (outcome.outerSize) {
-        // Resizing raises the resize event again, which lays the panes out for the new size.
-        const platform::TwipsRect outer = desktop_.window.OuterRect();
-        desktop_.window.MoveOuter({outer.left, outer.top, outcome.outerSize->width, outcome.outerSize->height});
-    }
+    FollowOuterSize(outcome);
+}
+
+void MainForm::FollowOuterSize(const LayoutOutcome& outcome) {
+    if (!outcome.outerSize) return;
+    // Resizing raises the resize event again, which lays the panes out for the new size.
+    const platform::TwipsRect outer = desktop_.window.OuterRect();
+    desktop_.window.MoveOuter({outer.left, outer.top, outcome.outerSize->width, outcome.outerSize->height});
 }
 
 void MainForm::ApplyLayout() {

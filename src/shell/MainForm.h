@@ -87,7 +87,9 @@ private:
     // Copies the layout model onto the controls.
     void ApplyLayout();
     void ApplyInnerLayout(int pane);
-    void Finish(const LayoutOutcome& outcome);
+    void FinishCommand(const LayoutOutcome& outcome);
+    // Gives the window the outer size the pass asked for, if any.
+    void FollowOuterSize(const LayoutOutcome& outcome);
 
     platform::Desktop& desktop_;
     settings::ProfileStore& store_;
