@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string_view>
 
 #include "explorer/TabPath.h"
 #include "settings/Hotkey.h"
