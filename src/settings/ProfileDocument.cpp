@@ -381,7 +381,10 @@ std::string ProfileDocument::ToBytes(platform::CodePage& codePage) const {
         case FileEncoding::Utf16LeBom:
             out = kUtf16LeBom;
             for (const Line& line : lines_) {
-                out += line.edited ? Utf8ToUtf16Le(line.text) : line.raw;
+                // A stray last byte of the file can stay only while nothing
+                // follows it; after it, every later unit would be off by one.
+                const bool strayByte = line.raw.size() % 2 != 0 && !line.ending.empty();
+                out += (line.edited || strayByte) ? Utf8ToUtf16Le(line.text) : line.raw;
                 out += Utf8ToUtf16Le(line.ending);
             }
             return out;

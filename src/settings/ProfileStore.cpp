@@ -5,7 +5,7 @@ namespace velmora::settings {
 ProfileStore::ProfileStore(platform::FileSystem& files, platform::CodePage& codePage)
     : files_(files), codePage_(codePage) {}
 
-const ProfileDocument& ProfileStore::Load(const std::string& path) {
+const ProfileDocument& ProfileStore::Load(const std::string& path, bool* unreadable) {
     const std::optional<platform::FileStamp> stamp = files_.Stamp(path);
     auto cached = cache_.find(path);
     if (!stamp) {
@@ -20,6 +20,7 @@ const ProfileDocument& ProfileStore::Load(const std::string& path) {
     std::optional<std::string> bytes = files_.ReadAll(path);
     if (!bytes) {
         if (cached != cache_.end()) cache_.erase(cached);
+        if (unreadable != nullptr) *unreadable = files_.FileExists(path);
         return missing_;
     }
     Cached fresh{*stamp, ProfileDocument::FromBytes(*bytes, codePage_)};
@@ -68,7 +69,9 @@ std::vector<std::pair<std::string, std::string>> ProfileStore::ReadSection(const
 
 bool ProfileStore::WriteString(const std::string& path, std::string_view section, std::string_view key,
                                std::optional<std::string_view> value) {
-    const ProfileDocument& current = Load(path);
+    bool unreadable = false;
+    const ProfileDocument& current = Load(path, &unreadable);
+    if (unreadable) return false;  // writing would replace content we never saw
     const std::optional<std::string> old = current.GetString(section, key);
     // Nothing to change: the file is left alone (an unchanged save rewrites
     // nothing, and removing what is not there creates no file).
@@ -80,7 +83,9 @@ bool ProfileStore::WriteString(const std::string& path, std::string_view section
 }
 
 bool ProfileStore::RemoveSection(const std::string& path, std::string_view section) {
-    const ProfileDocument& current = Load(path);
+    bool unreadable = false;
+    const ProfileDocument& current = Load(path, &unreadable);
+    if (unreadable) return false;
     if (!current.HasSection(section)) return true;
     ProfileDocument edited = current;
     edited.RemoveSection(section);

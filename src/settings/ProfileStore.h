@@ -22,7 +22,8 @@ public:
     ProfileStore(platform::FileSystem& files, platform::CodePage& codePage);
 
     std::optional<std::string> ReadString(const std::string& path, std::string_view section, std::string_view key);
-    std::int32_t ReadInt(const std::string& path, std::string_view section, std::string_view key, std::int32_t defaultValue);
+    std::int32_t ReadInt(const std::string& path, std::string_view section, std::string_view key,
+                         std::int32_t defaultValue);
     std::vector<std::string> ReadKeyNames(const std::string& path, std::string_view section);
     std::vector<std::pair<std::string, std::string>> ReadSection(const std::string& path, std::string_view section);
 
@@ -38,8 +39,9 @@ private:
         ProfileDocument document;
     };
     // The current document of the file (empty when missing), read again only
-    // when its stamp changed.
-    const ProfileDocument& Load(const std::string& path);
+    // when its stamp changed. `unreadable` is set when the file is there but
+    // could not be read: an edit must then not replace it.
+    const ProfileDocument& Load(const std::string& path, bool* unreadable = nullptr);
     bool Store(const std::string& path, ProfileDocument document);
 
     platform::FileSystem& files_;

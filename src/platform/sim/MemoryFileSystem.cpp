@@ -47,7 +47,7 @@ void MemoryFileSystem::PutLocked(const std::string& path, const std::string& byt
 std::optional<std::string> MemoryFileSystem::ReadAll(const std::string& path) {
     std::lock_guard lock(mutex_);
     auto it = files_.find(Normalize(path));
-    if (it == files_.end()) return std::nullopt;
+    if (it == files_.end() || it->second.unreadable) return std::nullopt;
     ++it->second.reads;
     return it->second.bytes;
 }
@@ -111,6 +111,12 @@ void MemoryFileSystem::SetFolderReadOnly(const std::string& path, bool readOnly)
     } else {
         readOnlyFolders_.erase(Normalize(path));
     }
+}
+
+void MemoryFileSystem::SetFileUnreadable(const std::string& path, bool unreadable) {
+    std::lock_guard lock(mutex_);
+    auto it = files_.find(Normalize(path));
+    if (it != files_.end()) it->second.unreadable = unreadable;
 }
 
 int MemoryFileSystem::ReadCount(const std::string& path) const {

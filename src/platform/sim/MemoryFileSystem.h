@@ -42,6 +42,10 @@ public:
     // SetFile still works, as an administrator could still put files there.
     void SetFolderReadOnly(const std::string& path, bool readOnly);
 
+    // ReadAll of this file fails while it still exists (no read permission,
+    // locked by another program).
+    void SetFileUnreadable(const std::string& path, bool unreadable);
+
     // How often the file was read through ReadAll, and written successfully
     // through WriteAllAtomic: lets a test see whether a cache spared a read
     // or an unchanged value spared a write.
@@ -57,6 +61,7 @@ private:
         std::string path;  // as first given
         std::string bytes;
         FileStamp stamp;
+        bool unreadable = false;
         int reads = 0;
         int writes = 0;
     };
