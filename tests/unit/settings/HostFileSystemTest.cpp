@@ -1,0 +1,75 @@
+// The file system of the machine the tests run on: natively the POSIX one, in
+// the Windows build the Win32 one, against the same expectations.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/FileSystem.h"
+
+namespace velmora::platform {
+namespace {
+
+std::string Utf8(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+class HostFileSystemTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = std::filesystem::temp_directory_path() /
+                  ("velmora-fs-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(folder_);
+        std::filesystem::create_directories(folder_);
+        path_ = Utf8(folder_ / "setting.ini");
+    }
+    void TearDown() override { std::filesystem::remove_all(folder_); }
+
+    std::size_t EntriesInFolder() const {
+        return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(folder_), {}));
+    }
+
+    std::unique_ptr<FileSystem> files_ = MakeHostFileSystem();
+    std::filesystem::path folder_;
+    std::string path_;
+};
+
+TEST_F(HostFileSystemTest, ReplacesTheWholeFileAndLeavesNoTemporary) {
+    EXPECT_EQ(files_->ReadAll(path_), std::nullopt);
+    EXPECT_EQ(files_->Stamp(path_), std::nullopt);
+    EXPECT_FALSE(files_->FileExists(path_));
+
+    const std::string bytes("[s]\r\nk=\0\xFF\r\n", 11);
+    ASSERT_TRUE(files_->WriteAllAtomic(path_, bytes));
+    EXPECT_EQ(files_->ReadAll(path_), bytes);
+    const FileStamp first = *files_->Stamp(path_);
+    EXPECT_EQ(first.size, bytes.size());
+
+    // Same size, same content: the replaced file is still told apart.
+    ASSERT_TRUE(files_->WriteAllAtomic(path_, bytes));
+    EXPECT_NE(*files_->Stamp(path_), first);
+    ASSERT_TRUE(files_->WriteAllAtomic(path_, "short"));
+    EXPECT_EQ(files_->ReadAll(path_), "short");
+    EXPECT_EQ(EntriesInFolder(), 1u);
+
+    EXPECT_TRUE(files_->FileExists(path_));
+    EXPECT_FALSE(files_->DirectoryExists(path_));
+    EXPECT_TRUE(files_->DirectoryExists(Utf8(folder_)));
+    EXPECT_TRUE(files_->FileExists(Utf8(folder_)));
+}
+
+TEST_F(HostFileSystemTest, AFailedWriteCreatesNothing) {
+    const std::string inMissingFolder = Utf8(folder_ / "missing" / "setting.ini");
+    EXPECT_FALSE(files_->WriteAllAtomic(inMissingFolder, "x"));
+    EXPECT_FALSE(files_->FileExists(inMissingFolder));
+    // A folder where the file should be is not replaced.
+    std::filesystem::create_directory(folder_ / "taken");
+    EXPECT_FALSE(files_->WriteAllAtomic(Utf8(folder_ / "taken"), "x"));
+    EXPECT_TRUE(files_->DirectoryExists(Utf8(folder_ / "taken")));
+    EXPECT_EQ(files_->ReadAll(Utf8(folder_ / "taken")), std::nullopt);
+    EXPECT_EQ(EntriesInFolder(), 1u);
+}
+
+}  // namespace
+}  // namespace velmora::platform

@@ -1,0 +1,254 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <limits>
+
+#include "settings/ProfileDocument.h"
+
+namespace velmora::settings {
+namespace {
+
+// Shift_JIS bytes. The second bytes of 表, ソ and ゾ are "\", "\" and "]": a
+// reader that looked at bytes before decoding would misread them.
+const std::string kMemo = "\x83\x81\x83\x82\x92\xA0";  // メモ帳
+const std::string kTool = "\x83\x63\x81\x5B\x83\x8B";  // ツール
+const std::string kHyo = "\x95\x5C";                   // 表
+const std::string kZo = "\x83\x5D";                    // ゾ
+
+// A UTF-16LE file from UTF-16 text (BMP only), byte-order mark first.
+std::string Utf16File(std::u16string_view text) {
+    std::string bytes = "\xFF\xFE";
+    for (char16_t unit : text) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>(unit >> 8);
+    }
+    return bytes;
+}
+
+class ProfileDocumentTest : public ::testing::Test {
+protected:
+    ProfileDocument Parse(std::string_view bytes) { return ProfileDocument::FromBytes(bytes, *codePage_); }
+    std::string Save(const ProfileDocument& document) { return document.ToBytes(*codePage_); }
+    std::string Edited(std::string_view bytes, const std::function<void(ProfileDocument&)>& edit) {
+        ProfileDocument document = Parse(bytes);
+        edit(document);
+        return Save(document);
+    }
+
+    std::unique_ptr<platform::CodePage> codePage_ = platform::MakeCp932CodePage();
+};
+
+TEST_F(ProfileDocumentTest, ReadsWhatThePlatformReads) {
+    struct Case {
+        const char* name;
+        std::string file;
+        const char* section;
+        const char* key;
+        std::optional<std::string> expected;
+    };
+    const Case cases[] = {
+        {"blanks around key and value", "[s]\r\n \t key  =  value \t \r\n", "s", "key", "value"},
+        {"blanks inside a value stay", "[s]\r\nk = a  b \r\n", "s", "k", "a  b"},
+        {"double quotes", "[s]\r\nk=\"  q v  \"\r\n", "s", "k", "  q v  "},
+        {"single quotes", "[s]\r\nk= 'single' \r\n", "s", "k", "single"},
+        {"mismatched quotes stay", "[s]\r\nk=\"mixed'\r\n", "s", "k", "\"mixed'"},
+        {"a lone quote stays", "[s]\r\nk=\"\r\n", "s", "k", "\""},
+        {"empty quotes", "[s]\r\nk=\"\"\r\n", "s", "k", ""},
+        {"equals sign inside the value", "[App]\r\nname=C:\\a=b\\c.exe\r\n", "App", "name", "C:\\a=b\\c.exe"},
+        {"first duplicate key wins", "[s]\r\nk=first\r\nK=second\r\n", "s", "k", "first"},
+        {"first duplicate section wins", "[s]\r\nk=first\r\n[t]\r\n[S]\r\nk=second\r\n", "s", "k", "first"},
+        {"a later duplicate section is unseen", "[s]\r\nk=1\r\n[s]\r\nonly=2\r\n", "s", "only", std::nullopt},
+        {"names ignore case", "[SeTTing]\r\nWINDOW=1\r\n", "setting", "window", "1"},
+        {"a comment is never a key", "[s]\r\n;comment=1\r\n", "s", ";comment", std::nullopt},
+        {"a line without = is no key", "[s]\r\nword\r\n", "s", "word", std::nullopt},
+        {"an empty key name", "[s]\r\n=nameless\r\n", "s", "", "nameless"},
+        {"keys above the first section", "top=1\r\n[s]\r\ntop=2\r\n", "", "top", "1"},
+        {"LF line ends", "[s]\nk=1\nm=lf\n", "s", "m", "lf"},
+        {"lone CR line ends", "[s]\rk=1\rm=cr\r", "s", "m", "cr"},
+        {"no final line end", "[s]\r\nk=last", "s", "k", "last"},
+        {"text after the header's bracket", "[s] note\r\nk=v\r\n", "s", "k", "v"},
+        {"name up to the last bracket", "[a]b] x\r\nk=v\r\n", "a]b", "k", "v"},
+        {"blanks around a section name", "  [  spaced  ]\r\nk=v\r\n", "spaced", "k", "v"},
+        {"a [ line without ] is no header", "[s]\r\n[broken\r\nk=v\r\n", "s", "k", "v"},
+        {"nor a key", "[s]\r\n[broken=1\r\n", "s", "[broken", std::nullopt},
+        {"decoded before parsing: ] as a second byte", "[s]\r\n[" + kZo + "\r\nk=v\r\n", "s", "k", "v"},
+        {"Japanese names", "[" + kTool + "]\r\n" + kMemo + "=C:\\" + kHyo + "\\a.exe\r\n", "ツール", "メモ帳",
+         "C:\\表\\a.exe"},
+        {"missing section", "[s]\r\nk=1\r\n", "t", "k", std::nullopt},
+        {"empty file", "", "s", "k", std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(Parse(c.file).GetString(c.section, c.key), c.expected);
+    }
+}
+
+TEST_F(ProfileDocumentTest, ListsKeysSectionsAndEntries) {
+    const ProfileDocument document = Parse(
+        "top=0\r\n[App]\r\nfirst=1\r\n=nameless\r\nFIRST=dup\r\n;c=1\r\nword\r\nlast=\"3\"\r\n"
+        "[B]\r\n[app]\r\nx=1\r\n");
+    // An empty name is listed like any other and does not end the list.
+    EXPECT_EQ(document.KeyNames("app"), (std::vector<std::string>{"first", "", "last"}));
+    using Entries = std::vector<std::pair<std::string, std::string>>;
+    EXPECT_EQ(document.SectionEntries("App"),
+              (Entries{{"first", "1"}, {"", "nameless"}, {"FIRST", "dup"}, {"last", "\"3\""}}));
+    EXPECT_EQ(document.SectionNames(), (std::vector<std::string>{"", "App", "B"}));
+    EXPECT_TRUE(document.HasSection("b"));
+    EXPECT_TRUE(document.KeyNames("missing").empty());
+
+    // Comments above the first header do not make an unnamed section.
+    EXPECT_FALSE(Parse("; about\r\n[s]\r\n").HasSection(""));
+}
+
+TEST_F(ProfileDocumentTest, WritesChangeOnlyWhatTheyMust) {
+    const std::string base =
+        "; head\r\n[setting]\r\nwindow=1\r\n  View = 2  \r\n\r\n; pos follows\r\n[pos]\r\nX01=150\r\n";
+    struct Case {
+        const char* name;
+        std::string original;
+        std::function<void(ProfileDocument&)> edit;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"replaced where it stands, in the key's own spelling", base,
+         [](auto& d) { d.SetString("setting", "VIEW", "0"); },
+         "; head\r\n[setting]\r\nwindow=1\r\nView=0\r\n\r\n; pos follows\r\n[pos]\r\nX01=150\r\n"},
+        {"appended after the section's last key", base, [](auto& d) { d.SetString("SETTING", "State", "2"); },
+         "; head\r\n[setting]\r\nwindow=1\r\n  View = 2  \r\nState=2\r\n\r\n; pos follows\r\n[pos]\r\nX01=150\r\n"},
+        {"a new section at the end", base, [](auto& d) { d.SetString("Tab", "1", "a?C:\\"); },
+         base + "[Tab]\r\n1=a?C:\\\r\n"},
+        {"a new file", "", [](auto& d) { d.SetString("setting", "window", "1"); }, "[setting]\r\nwindow=1\r\n"},
+        {"the file's own line end", "[s]\nk=1", [](auto& d) { d.SetString("t", "x", "y"); }, "[s]\nk=1\n[t]\nx=y\n"},
+        {"a last line without end gets one", "[s]\r\nk=1", [](auto& d) { d.SetString("s", "m", "2"); },
+         "[s]\r\nk=1\r\nm=2\r\n"},
+        {"into a section without keys", "[s]\r\n; none\r\n[t]\r\n", [](auto& d) { d.SetString("s", "x", "1"); },
+         "[s]\r\nx=1\r\n; none\r\n[t]\r\n"},
+        {"above the first header", "[s]\r\nk=1\r\n", [](auto& d) { d.SetString("", "top", "1"); },
+         "top=1\r\n[s]\r\nk=1\r\n"},
+        {"into the first of duplicate sections", "[s]\r\nk=1\r\n[s]\r\nm=2\r\n",
+         [](auto& d) { d.SetString("s", "m", "3"); }, "[s]\r\nk=1\r\nm=3\r\n[s]\r\nm=2\r\n"},
+        {"an empty value is kept as a key", "[s]\r\nk=1\r\n", [](auto& d) { d.SetString("s", "k", ""); },
+         "[s]\r\nk=\r\n"},
+        {"a null value removes every copy of the key", "[s]\r\nk=first\r\nx=1\r\nK=second\r\n[t]\r\nk=other\r\n",
+         [](auto& d) { d.SetString("s", "k", std::nullopt); }, "[s]\r\nx=1\r\n[t]\r\nk=other\r\n"},
+        {"removing a missing key changes nothing", base, [](auto& d) { d.SetString("pos", "Y01", std::nullopt); },
+         base},
+        {"removing a section removes all of that name",
+         "; head\r\n[App]\r\na=1\r\n; note\r\n[Tab]\r\n1=x\r\n[app]\r\nb=2", [](auto& d) { d.RemoveSection("APP"); },
+         "; head\r\n[Tab]\r\n1=x\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(Edited(c.original, c.edit), c.expected);
+    }
+}
+
+TEST_F(ProfileDocumentTest, WrittenValuesReadBackAfterSaving) {
+    ProfileDocument document = Parse("[s]\r\nk=1\r\n");
+    document.SetString("s", "k", std::nullopt);
+    document.SetString("App", "メモ帳", "C:\\ツール\\表.exe");
+    document.SetString("s", "empty", "");
+    EXPECT_EQ(document.GetString("s", "k"), std::nullopt);
+    const ProfileDocument reread = Parse(Save(document));
+    EXPECT_EQ(reread.GetString("App", "メモ帳"), "C:\\ツール\\表.exe");
+    EXPECT_EQ(reread.GetString("s", "empty"), "");
+    EXPECT_EQ(reread.GetString("s", "k"), std::nullopt);
+}
+
+TEST_F(ProfileDocumentTest, KeepsShiftJisAndEveryUnchangedByte) {
+    const std::string original = "[" + kTool + "]\r\n" + kMemo + "=C:\\" + kHyo + "\\a.exe\r\nbad=\x82\r\nn=1\r\n";
+    ProfileDocument document = Parse(original);
+    EXPECT_EQ(document.encoding(), FileEncoding::Ansi);
+    document.SetString("ツール", "n", "ゾ表");
+    document.SetString("ツール", "新", "1");
+    EXPECT_EQ(Save(document), "[" + kTool + "]\r\n" + kMemo + "=C:\\" + kHyo + "\\a.exe\r\nbad=\x82\r\nn=" + kZo +
+                                  kHyo + "\r\n\x90\x56=1\r\n");
+}
+
+TEST_F(ProfileDocumentTest, ByteOrderMarkedFilesStayInTheirEncoding) {
+    const std::string utf8 = "\xEF\xBB\xBF[App]\r\nメモ帳=C:\\a.exe\r\nbad=\xFF\r\n";
+    ProfileDocument document = Parse(utf8);
+    EXPECT_EQ(document.encoding(), FileEncoding::Utf8Bom);
+    EXPECT_EQ(document.GetString("App", "メモ帳"), "C:\\a.exe");
+    EXPECT_EQ(Save(document), utf8);
+    document.SetString("App", "ツール", "C:\\t.exe");
+    EXPECT_EQ(Save(document), "\xEF\xBB\xBF[App]\r\nメモ帳=C:\\a.exe\r\nbad=\xFF\r\nツール=C:\\t.exe\r\n");
+
+    const std::string utf16 = Utf16File(u"[App]\r\nメモ帳=C:\\a.exe\r\nk=\xD800\r\n");  // an unpaired surrogate
+    document = Parse(utf16);
+    EXPECT_EQ(document.encoding(), FileEncoding::Utf16LeBom);
+    EXPECT_EQ(document.GetString("app", "メモ帳"), "C:\\a.exe");
+    EXPECT_EQ(Save(document), utf16);
+    document.SetString("App", "メモ帳", "C:\\表.exe");
+    document.SetString("New", "x", "😀");
+    EXPECT_EQ(Save(document), Utf16File(u"[App]\r\nメモ帳=C:\\表.exe\r\nk=\xD800\r\n[New]\r\nx=\xD83D\xDE00\r\n"));
+
+    // A file cut after an odd byte: lines added after it must still line up.
+    document = Parse(Utf16File(u"[s]\r\nk=v") + "A");
+    document.SetString("t", "x", "1");
+    EXPECT_EQ(Parse(Save(document)).GetString("t", "x"), "1");
+    EXPECT_EQ(Parse(Save(document)).GetString("s", "k"), "v\uFFFD");
+}
+
+TEST_F(ProfileDocumentTest, TextShiftJisCannotHoldTurnsTheFileIntoUtf8) {
+    const std::string original = "[App]\r\n" + kMemo + "=1\r\nbad=\x82\r\n";
+    for (const char* text : {"絵文字😀", "¥100", "−"}) {  // no exact form: U+1F600, U+00A5, U+2212
+        SCOPED_TRACE(text);
+        ProfileDocument document = Parse(original);
+        document.SetString("App", "new", text);
+        const std::string saved = Save(document);
+        // Every character kept; the undecodable byte too.
+        EXPECT_EQ(saved, std::string("\xEF\xBB\xBF[App]\r\nメモ帳=1\r\nbad=\x82\r\nnew=") + text + "\r\n");
+        const ProfileDocument reread = Parse(saved);
+        EXPECT_EQ(reread.encoding(), FileEncoding::Utf8Bom);
+        EXPECT_EQ(reread.GetString("App", "new"), text);
+        EXPECT_EQ(reread.GetString("App", "メモ帳"), "1");
+    }
+}
+
+TEST_F(ProfileDocumentTest, AnUntouchedFileSavesToTheSameBytes) {
+    for (const std::string& bytes :
+         {std::string("; c\r\n[s]\nk = v \r\n\r\n\rlast"), "[s]\r\nk=" + kMemo + "\x80\xFD\x82", std::string("x\r\n"),
+          std::string("\xEF\xBB\xBFk=\xC3\r\n"), Utf16File(u"[s]\rk=v") + "\x41"}) {
+        EXPECT_EQ(Save(Parse(bytes)), bytes);
+    }
+}
+
+TEST_F(ProfileDocumentTest, TextWithoutFileBytesSavesInTheCodePage) {
+    ProfileDocument document = ProfileDocument::FromText("[App]\nメモ帳=表\n");
+    EXPECT_EQ(document.GetString("APP", "メモ帳"), "表");
+    EXPECT_EQ(Save(document), "[App]\n" + kMemo + "=" + kHyo + "\n");
+}
+
+TEST(ParseProfileIntTest, TakesTheLeadingDecimalNumberClamped) {
+    constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+    constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+    const std::pair<std::optional<std::string>, std::int32_t> cases[] = {
+        {"12", 12},
+        {" 42 ", 42},
+        {"-5", -5},
+        {"+7", 7},
+        {"-5abc", -5},
+        {"7.9", 7},
+        {"0x10", 0},
+        {"-0", 0},
+        {"2147483647", kMax},
+        {"2147483648", kMax},
+        {"99999999999999999999999", kMax},
+        {"-2147483648", kMin},
+        {"-2147483649", kMin},
+        {"-99999999999", kMin},
+        {"abc", 77},
+        {"", 77},
+        {"-", 77},
+        {"- 5", 77},
+        {std::nullopt, 77},
+    };
+    for (const auto& [value, expected] : cases) {
+        SCOPED_TRACE(value.value_or("<missing>"));
+        EXPECT_EQ(ParseProfileInt(value, 77), expected);
+    }
+}
+
+}  // namespace
+}  // namespace velmora::settings
