@@ -141,6 +141,8 @@ TEST(ProfileKillTest, AKilledWriterLeavesAWholeFile) {
         }
         EXPECT_LE(temporaries, 1u) << "temporary files pile up";
     }
+    ::testing::Test::RecordProperty("rounds_cut_short", cutShort);
+    ::testing::Test::RecordProperty("last_generation", previous.front());
     // Otherwise the kills all came too early or too late to prove anything.
     EXPECT_GT(previous.front(), 2);
     EXPECT_GT(cutShort, 10);

@@ -26,9 +26,6 @@ TEST(SettingKeysTest, TheTableHoldsEveryKeyOnceGroupedBySection) {
         EXPECT_NE(key.section, kTabSection);
     }
     EXPECT_EQ(sectionOrder, (std::vector<std::string_view>{"setting", "pos", "Velmora"}));
-    EXPECT_FALSE(keys::Boot.numeric);
-    EXPECT_EQ(keys::Window.writer, Writer::Option);
-    EXPECT_EQ(keys::ViewApl.writer, Writer::Velmora);
 }
 
 TEST(SettingKeysTest, TypedAccessUsesTheTablesDefaults) {
