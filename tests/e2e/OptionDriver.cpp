@@ -5,6 +5,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <stdexcept>
@@ -393,9 +394,15 @@ bool OptionProcess::SetText(HWND window, std::wstring_view text) const {
 
 bool OptionProcess::Checked(int id) const { return SendWithin(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
-void OptionProcess::Click(int id) const {
+bool OptionProcess::Click(int id) const {
+    bool ok = false;
+    SendWithin(form_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(Control(id)), &ok);
+    return ok;
+}
+
+void OptionProcess::ClickOpeningBox(int id) const {
+    // Posted: a sent message would wait for the box to close.
     PostMessageW(form_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(Control(id)));
-    Sync();
 }
 
 int OptionProcess::HotkeyWord(int pane) const {
@@ -492,11 +499,12 @@ std::wstring OptionProcess::MessageText(HWND box) {
 }
 
 void OptionProcess::Activate() const {
-    RECT frame{};
-    GetWindowRect(form_, &frame);
     // Keyboard focus follows the pointer under Wine: keep it over the form.
-    MouseMoveTo(POINT{(frame.left + frame.right) / 2, frame.top + 12});
+    // A click on a label activates the form as a user would, so that the
+    // first click meant for a control is not spent on activation.
+    ClickAt(CentreOf(Control(ids::LblPos(5))));
     SetForegroundWindow(form_);
+    for (int i = 0; i < 50 && GetForegroundWindow() != form_; ++i) Sleep(10);
     Sleep(100);
     Sync();
 }
@@ -509,9 +517,38 @@ POINT CentreOf(HWND window) {
     return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
 }
 
+void MovePointerTo(POINT screen) {
+    // SetCursorPos is not used, and the position is checked until it stays:
+    // under Wine's virtual desktop a motion event the X server reports late
+    // can put the pointer back where it was, and the click or drop that
+    // follows then happens there.
+    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    const int width = std::max(GetSystemMetrics(SM_CXVIRTUALSCREEN), 2);
+    const int height = std::max(GetSystemMetrics(SM_CYVIRTUALSCREEN), 2);
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = MulDiv(screen.x - left, 65535, width - 1);
+    input.mi.dy = MulDiv(screen.y - top, 65535, height - 1);
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
+    auto there = [&] {
+        POINT now{};
+        GetCursorPos(&now);
+        return now.x == screen.x && now.y == screen.y;
+    };
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        SendInput(1, &input, sizeof(input));
+        Sleep(60);
+        if (!there()) continue;
+        Sleep(120);
+        if (there()) return;
+    }
+}
+
+void PointAt(HWND window) { MovePointerTo(CentreOf(window)); }
+
 void ClickAt(POINT screen) {
-    MouseMoveTo(screen);
-    Sleep(30);
+    MovePointerTo(screen);
     MouseButton(true);
     Sleep(30);
     MouseButton(false);

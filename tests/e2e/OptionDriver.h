@@ -8,6 +8,7 @@
 #include <windows.h>
 // After windows.h, whose types it needs: the tests use its message names.
 #include <commctrl.h>
+#include <ole2.h>
 
 #include <initializer_list>
 #include <optional>
@@ -73,9 +74,12 @@ public:
     std::wstring Text(int id) const { return Text(Control(id)); }
     bool SetText(HWND window, std::wstring_view text) const;
     bool Checked(int id) const;
-    // What a click on the button makes the form do (BN_CLICKED), posted so a
-    // modal box it opens does not block the driver.
-    void Click(int id) const;
+    // What a click on the button makes the form do (BN_CLICKED); returns once
+    // the form has handled it.
+    bool Click(int id) const;
+    // The same for a button that opens a modal box: returns at once, while the
+    // box is open.
+    void ClickOpeningBox(int id) const;
     int HotkeyWord(int pane) const;
 
     // The launcher list view.
@@ -110,9 +114,30 @@ private:
 
 // Real input through the system's input queue.
 POINT CentreOf(HWND window);
+// Moves the pointer with an absolute move through the input queue, so that
+// the input sent after it happens at the new place, and waits until the
+// system reports it there.
+void MovePointerTo(POINT screen);
+// Moves the pointer to the window's centre.
+void PointAt(HWND window);
 void ClickAt(POINT screen);
 // Presses the keys in order and releases them in reverse.
 void PressKeys(std::initializer_list<WORD> virtualKeys);
+
+// OLE on the calling thread for as long as it lives (drag and drop needs it).
+class OleApartment {
+public:
+    OleApartment() : result_(OleInitialize(nullptr)) {}
+    ~OleApartment() {
+        if (SUCCEEDED(result_)) OleUninitialize();
+    }
+    OleApartment(const OleApartment&) = delete;
+    OleApartment& operator=(const OleApartment&) = delete;
+    bool Ready() const { return SUCCEEDED(result_); }
+
+private:
+    HRESULT result_;
+};
 
 // Drags a list of files from this process and drops it at the pointer's
 // position, as Explorer would. Needs OLE initialised on this thread. Returns

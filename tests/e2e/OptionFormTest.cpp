@@ -254,6 +254,14 @@ TEST_F(OptionFormTest, LayoutIsTheFormsTwipsInPixelsWithoutOverlaps) {
         if (!IsFrame(child)) controls.emplace_back(GetDlgCtrlID(child), rect);
     }
     EXPECT_GE(controls.size(), 35u);
+    // The frames lie under the controls: the window at a control's centre is
+    // the control (or a part of it), which drag and drop from other processes
+    // depends on.
+    for (HWND child = GetWindow(option->Form(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (IsFrame(child)) continue;
+        HWND hit = WindowFromPoint(CentreOf(child));
+        EXPECT_TRUE(hit == child || IsChild(child, hit)) << "control " << GetDlgCtrlID(child) << " is covered";
+    }
     for (std::size_t i = 0; i < controls.size(); ++i) {
         for (std::size_t j = i + 1; j < controls.size(); ++j) {
             RECT overlap{};
@@ -273,8 +281,7 @@ TEST_F(OptionFormTest, ApplyWritesExactlyTheFormsKeysAndStaysOpen) {
     option->SetText(option->PositionEdit(1), L"12.5");
     // Ctrl+Home: the extended-key flag is kept in Hot2 but not in Modkey2.
     SendMessageW(option->HotkeyField(1), HKM_SETHOTKEY, 0x0A24, 0);
-    option->Click(ids::CmdDecision(1));
-    ASSERT_TRUE(option->Sync());
+    ASSERT_TRUE(option->Click(ids::CmdDecision(1)));
     EXPECT_TRUE(option->Running());
 
     // App moved to the end; Velmora's sections and keys untouched.

@@ -246,15 +246,15 @@ void OptionWindow::OnCreate() {
     constexpr DWORD kLabel = SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX;
     constexpr DWORD kEdit = ES_AUTOHSCROLL | WS_TABSTOP;
 
-    // The frames first: they are drawn under the controls placed on them.
-    AddControl(L"BUTTON", "エクスプローラ１", kFrame, 0, ids::FrameApp(5),
-               {kExplorer1Left, kExplorerTop, kExplorerWidth, kExplorerHeight});
-    AddControl(L"BUTTON", "エクスプローラ２", kFrame, 0, ids::FrameApp(6),
-               {kExplorer2Left, kExplorerTop, kExplorerWidth, kExplorerHeight});
-    AddControl(L"BUTTON", "取り込み画面", kFrame, 0, ids::FrameApp(7),
-               {kCaptureLeft, kCaptureTop, kCaptureWidth, kCaptureHeight});
-    AddControl(L"BUTTON", "取り込みランチャ", kFrame, 0, ids::FrameApp(0),
-               {kLauncherLeft, kLauncherTop, kLauncherWidth, kLauncherHeight});
+    const std::pair<int, std::pair<const char*, TwipsRect>> frames[] = {
+        {ids::FrameApp(5), {"エクスプローラ１", {kExplorer1Left, kExplorerTop, kExplorerWidth, kExplorerHeight}}},
+        {ids::FrameApp(6), {"エクスプローラ２", {kExplorer2Left, kExplorerTop, kExplorerWidth, kExplorerHeight}}},
+        {ids::FrameApp(7), {"取り込み画面", {kCaptureLeft, kCaptureTop, kCaptureWidth, kCaptureHeight}}},
+        {ids::FrameApp(0), {"取り込みランチャ", {kLauncherLeft, kLauncherTop, kLauncherWidth, kLauncherHeight}}},
+    };
+    std::vector<HWND> frameWindows;
+    for (const auto& [id, frame] : frames)
+        frameWindows.push_back(AddControl(L"BUTTON", frame.first, kFrame, 0, id, frame.second));
 
     // The check boxes in a row along the top.
     chkWindow_ = AddControl(L"BUTTON", "ウィンドウの位置、サイズを記憶する", kCheck, 0, ids::kChkWindow,
@@ -350,6 +350,12 @@ void OptionWindow::OnCreate() {
     AddToolTip(clear, "名前、パスの入力部をクリアします");
     AddToolTip(txtPath_[0], kPathToolTip);
     AddToolTip(open0, kOpenToolTip);
+
+    // The frames go under the controls placed on them: the window under the
+    // pointer must be the control, not its frame, for another process's drag
+    // and drop to find the drop targets.
+    for (HWND frame : frameWindows)
+        SetWindowPos(frame, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
     FitClientArea();
     Layout();
