@@ -560,6 +560,20 @@ void PressKeys(std::initializer_list<WORD> virtualKeys) {
     for (auto key = std::rbegin(virtualKeys); key != std::rend(virtualKeys); ++key) SendKey(*key, false);
 }
 
+void TypeCharacters(std::wstring_view text) {
+    for (wchar_t c : text) {
+        INPUT input[2] = {};
+        for (INPUT& key : input) {
+            key.type = INPUT_KEYBOARD;
+            key.ki.wScan = c;
+            key.ki.dwFlags = KEYEVENTF_UNICODE;
+        }
+        input[1].ki.dwFlags |= KEYEVENTF_KEYUP;
+        SendInput(2, input, sizeof(INPUT));
+        Sleep(30);
+    }
+}
+
 DWORD DropFilesAtPointer(const std::vector<std::wstring>& files) {
     std::wstring list;
     for (const std::wstring& file : files) {

@@ -123,6 +123,8 @@ void PointAt(HWND window);
 void ClickAt(POINT screen);
 // Presses the keys in order and releases them in reverse.
 void PressKeys(std::initializer_list<WORD> virtualKeys);
+// Types the characters as an input method delivers them (VK_PACKET).
+void TypeCharacters(std::wstring_view text);
 
 // OLE on the calling thread for as long as it lives (drag and drop needs it).
 class OleApartment {
