@@ -155,7 +155,7 @@ public:
     }
 
     // IExplorerBrowserEvents
-    HRESULT STDMETHODCALLTYPE OnNavigationPending(PCIDLIST_ABSOLUTE) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnNavigationPending(PCIDLIST_ABSOLUTE) override;
     HRESULT STDMETHODCALLTYPE OnViewCreated(IShellView* view) override;
     HRESULT STDMETHODCALLTYPE OnNavigationComplete(PCIDLIST_ABSOLUTE folder) override;
     HRESULT STDMETHODCALLTYPE OnNavigationFailed(PCIDLIST_ABSOLUTE) override;
@@ -250,6 +250,7 @@ public:
     }
 
     // From BrowserEvents.
+    void NavigationPending();
     void AdoptView(IShellView* view);
     void NavigationComplete(PCIDLIST_ABSOLUTE folder);
     void NavigationFailed() { navigationFailed_ = true; }
@@ -289,10 +290,16 @@ private:
     DWORD treeCookie_ = 0;
     bool treeShown_ = false;
     bool navigationFailed_ = false;
+    bool viewHadFocus_ = false;
 
     Pidl current_;     // the folder shown, as the last finished navigation left it
     Pidl treeTarget_;  // a folder selected in the tree, not browsed to yet
 };
+
+HRESULT BrowserEvents::OnNavigationPending(PCIDLIST_ABSOLUTE) {
+    if (owner_) owner_->NavigationPending();
+    return S_OK;
+}
 
 HRESULT BrowserEvents::OnViewCreated(IShellView* view) {
     if (owner_) owner_->AdoptView(view);
@@ -425,6 +432,13 @@ bool StandIn::BrowseTo(PCIDLIST_ABSOLUTE folder) {
     return SUCCEEDED(result) && !navigationFailed_;
 }
 
+// The browser destroys the view, and with it the focus, when it navigates;
+// whether the user was in the list decides whether the new list gets the focus.
+void StandIn::NavigationPending() {
+    HWND focus = GetFocus();
+    viewHadFocus_ = viewWindow_ && focus && (focus == viewWindow_ || IsChild(viewWindow_, focus));
+}
+
 void StandIn::AdoptView(IShellView* view) {
     HWND window = nullptr;
     if (!view || FAILED(view->GetWindow(&window)) || !window) return;
@@ -433,9 +447,9 @@ void StandIn::AdoptView(IShellView* view) {
     RECT area{};
     GetClientRect(sink_, &area);
     SetWindowPos(window, HWND_TOP, 0, 0, area.right, area.bottom, SWP_NOACTIVATE);
-    if (HWND list = FindWindowExW(window, nullptr, WC_LISTVIEWW, nullptr)) {
-        SetWindowSubclass(list, ListProc, kListSubclassId, reinterpret_cast<DWORD_PTR>(this));
-    }
+    HWND list = FindWindowExW(window, nullptr, WC_LISTVIEWW, nullptr);
+    if (list) SetWindowSubclass(list, ListProc, kListSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    if (viewHadFocus_) SetFocus(list ? list : window);
 }
 
 void StandIn::NavigationComplete(PCIDLIST_ABSOLUTE folder) {
@@ -528,7 +542,10 @@ LRESULT CALLBACK StandIn::FrameProc(HWND window, UINT message, WPARAM wParam, LP
             self->LayoutFrame();
             return 0;
         case WM_SETFOCUS:
-            if (self->viewWindow_) SetFocus(self->viewWindow_);
+            if (self->viewWindow_) {
+                HWND list = FindWindowExW(self->viewWindow_, nullptr, WC_LISTVIEWW, nullptr);
+                SetFocus(list ? list : self->viewWindow_);
+            }
             return 0;
         case kBrowseToTreeSelection: {
             const Pidl target = std::move(self->treeTarget_);

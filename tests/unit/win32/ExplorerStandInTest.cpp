@@ -148,16 +148,6 @@ TEST(ExplorerFactoryTest, GivesTheStandInWhereThePlatformHasNoExplorerObject) {
     OleUninitialize();
 }
 
-TEST_F(ExplorerStandInTest, IsAnInvisibleTopLevelWindowUntilMadeVisible) {
-    EXPECT_EQ(ClassOf(frame_), Narrow(velmora::win32::kExplorerStandInClass));
-    EXPECT_EQ(GetAncestor(frame_, GA_PARENT), GetDesktopWindow());
-    EXPECT_FALSE(IsWindowVisible(frame_));
-    ASSERT_TRUE(explorer_->SetVisible(true));
-    EXPECT_TRUE(IsWindowVisible(frame_));
-    ASSERT_TRUE(explorer_->SetVisible(false));
-    EXPECT_FALSE(IsWindowVisible(frame_));
-}
-
 TEST_F(ExplorerStandInTest, NavigatesBySpecialFolderNumber) {
     ASSERT_TRUE(explorer_->Navigate2(std::int16_t{17}));
     EXPECT_EQ(explorer_->FolderPath(), kComputer);
@@ -320,23 +310,37 @@ TEST_F(ExplorerStandInTest, ListFollowsTheWindowWhenItIsHostedAndResized) {
     DestroyWindow(pane);
 }
 
-// Real input, as the user gives it: the pointer moved over the item and
-// clicked twice, then the Backspace key.
-void SendMouse(DWORD flags, int x = 0, int y = 0) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = x;
-    input.mi.dy = y;
-    input.mi.dwFlags = flags;
-    SendInput(1, &input, sizeof(input));
+// Real input, as the user gives it: the pointer moved onto the item and
+// clicked twice, then the Backspace key. Input is handled asynchronously, so
+// the checks wait a while for the folder to change.
+void DoubleClickAt(POINT screen) {
+    INPUT inputs[5] = {};
+    const DWORD clicks[] = {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
+    inputs[0].type = INPUT_MOUSE;
+    inputs[0].mi.dx = MulDiv(screen.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    inputs[0].mi.dy = MulDiv(screen.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    for (int i = 0; i < 4; ++i) {
+        inputs[i + 1].type = INPUT_MOUSE;
+        inputs[i + 1].mi.dwFlags = clicks[i];
+    }
+    SendInput(5, inputs, sizeof(INPUT));
 }
 
-void SendKey(WORD key) {
+void PressKey(WORD key) {
     INPUT inputs[2] = {};
     inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
     inputs[0].ki.wVk = inputs[1].ki.wVk = key;
     inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
     SendInput(2, inputs, sizeof(INPUT));
+}
+
+bool ShowsWithin(ExplorerWindow& explorer, const std::string& path, DWORD milliseconds) {
+    for (DWORD waited = 0; waited < milliseconds; waited += 50) {
+        if (explorer.FolderPath() == path) return true;
+        Pump(50);
+    }
+    return explorer.FolderPath() == path;
 }
 
 TEST_F(ExplorerStandInTest, DoubleClickOpensAFolderAndBackspaceGoesUp) {
@@ -346,6 +350,7 @@ TEST_F(ExplorerStandInTest, DoubleClickOpensAFolderAndBackspaceGoesUp) {
     SetForegroundWindow(frame_);
     Pump(100);
     HWND list = FindFileList(frame_);
+    EXPECT_EQ(GetFocus(), list);  // activating the window puts the user in the list
     const int inner = FindListItem(list, L"inner");
     ASSERT_GE(inner, 0);
     RECT item{};
@@ -353,24 +358,28 @@ TEST_F(ExplorerStandInTest, DoubleClickOpensAFolderAndBackspaceGoesUp) {
     ASSERT_TRUE(SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(inner), reinterpret_cast<LPARAM>(&item)));
     POINT at{(item.left + item.right) / 2, (item.top + item.bottom) / 2};
     ClientToScreen(list, &at);
-    SetCursorPos(at.x, at.y);
-    Pump(50);
-    for (int click = 0; click < 2; ++click) {
-        SendMouse(MOUSEEVENTF_LEFTDOWN);
-        SendMouse(MOUSEEVENTF_LEFTUP);
-    }
-    Pump(300);
-    EXPECT_EQ(explorer_->FolderPath(), InnerPath());
+    ASSERT_EQ(WindowFromPoint(at), list);
+    DoubleClickAt(at);
+    EXPECT_TRUE(ShowsWithin(*explorer_, InnerPath(), 2000)) << explorer_->FolderPath().value_or("");
 
     list = FindFileList(frame_);
     ASSERT_NE(list, nullptr);
-    SetFocus(list);
-    SendKey(VK_BACK);
-    Pump(300);
-    EXPECT_EQ(explorer_->FolderPath(), RootPath());  // one level, not two
+    // No SetFocus here: the new list takes over the focus from the destroyed one.
+    PressKey(VK_BACK);
+    EXPECT_TRUE(ShowsWithin(*explorer_, RootPath(), 2000)) << explorer_->FolderPath().value_or("");
+    Pump(200);  // one level, not two
+    EXPECT_EQ(explorer_->FolderPath(), RootPath());
 }
 
-TEST_F(ExplorerStandInTest, QuitDestroysTheWindowAndLaterCallsFail) {
+TEST_F(ExplorerStandInTest, IsInvisibleUntilShownAndGoneAfterQuitOrClose) {
+    EXPECT_EQ(ClassOf(frame_), Narrow(velmora::win32::kExplorerStandInClass));
+    EXPECT_EQ(GetAncestor(frame_, GA_PARENT), GetDesktopWindow());
+    EXPECT_FALSE(IsWindowVisible(frame_));
+    ASSERT_TRUE(explorer_->SetVisible(true));
+    EXPECT_TRUE(IsWindowVisible(frame_));
+    ASSERT_TRUE(explorer_->SetVisible(false));
+    EXPECT_FALSE(IsWindowVisible(frame_));
+
     ASSERT_TRUE(explorer_->Navigate2(std::int16_t{17}));
     ASSERT_TRUE(explorer_->ShowBrowserBar(kFolderTreeBar, true));
     ASSERT_TRUE(explorer_->Quit());
@@ -380,16 +389,17 @@ TEST_F(ExplorerStandInTest, QuitDestroysTheWindowAndLaterCallsFail) {
     EXPECT_FALSE(explorer_->FolderPath().has_value());
     EXPECT_FALSE(explorer_->SetVisible(true));
     EXPECT_FALSE(explorer_->Quit());
-}
 
-TEST_F(ExplorerStandInTest, WindowClosedFromInsideLeavesAnObjectThatFailsQuietly) {
-    ASSERT_TRUE(explorer_->Navigate2(std::int16_t{17}));
-    SendMessageW(frame_, WM_CLOSE, 0, 0);
-    EXPECT_FALSE(IsWindow(frame_));
-    EXPECT_FALSE(explorer_->Hwnd().has_value());
-    EXPECT_FALSE(explorer_->FolderName().has_value());
-    EXPECT_FALSE(explorer_->SetCurrentViewMode(4));
-    EXPECT_FALSE(explorer_->ShowBrowserBar(kFolderTreeBar, true));
+    // Closed by the user from its own frame: the object stays and fails quietly.
+    auto closed = velmora::win32::CreateExplorerStandIn();
+    ASSERT_NE(closed, nullptr);
+    ASSERT_TRUE(closed->Navigate2(std::int16_t{17}));
+    HWND window = Frame(*closed);
+    SendMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_FALSE(closed->FolderName().has_value());
+    EXPECT_FALSE(closed->SetCurrentViewMode(4));
+    EXPECT_FALSE(closed->ShowBrowserBar(kFolderTreeBar, true));
 }
 
 }  // namespace
