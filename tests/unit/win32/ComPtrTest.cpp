@@ -1,5 +1,5 @@
-// Reference counting of our COM pointer, on a counting object of our own and
-// on a real system object; the apartment scope on fresh threads.
+// Reference counting of our COM pointer on a counting object of our own; the
+// apartment scope on fresh threads.
 #include <gtest/gtest.h>
 #include <objidl.h>
 
@@ -99,15 +99,6 @@ TEST(ComPtrTest, AsQueriesAndIsEmptyForAMissingInterface) {
     EXPECT_FALSE(unknown.As<IStream>());
     EXPECT_EQ(object.references, 2u);
     EXPECT_FALSE(ComPtr<IUnknown>().As<IPersist>());
-}
-
-TEST(ComPtrTest, ReleasesARealSystemObject) {
-    ComPtr<IStream> stream;
-    ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, stream.Put()), S_OK);
-    IStream* raw = stream.Get();
-    raw->AddRef();
-    stream.Reset();
-    EXPECT_EQ(raw->Release(), 0u);  // only the reference taken here was left
 }
 
 TEST(OleApartmentTest, JoinsAFreshThreadAndRefusesOneInTheMultiThreadedApartment) {
