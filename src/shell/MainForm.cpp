@@ -159,8 +159,8 @@ void MainForm::LoadAppList() {
 // --- Closing ----------------------------------------------------------------------------------------------------
 
 bool MainForm::OnQueryClose() {
-    // While the settings program runs, its wait loop is still on our stack.
-    return state_.optionRunning;
+    // While the settings program runs, or a started program is waited for, that wait loop is still on our stack.
+    return state_.optionRunning || apps_.Starting();
 }
 
 void MainForm::OnUnload() {
@@ -229,26 +229,15 @@ void MainForm::ReleaseExplorerWindows() {
 
 // --- Steps of the Explorer and application-pane features --------------------------------------------------------
 
-void MainForm::StartBootApplication() {
-    // Starting and capturing the start-up application (key "Boot") arrives with the application pane.
-}
+void MainForm::StartBootApplication() { apps_.StartBootApplication(); }
 
-bool MainForm::CaptureExplorer(int /*pane*/) {
-    // Creating and capturing the pane's Explorer window arrives with the Explorer panes.
-    return true;
-}
+bool MainForm::CaptureExplorer(int pane) { return explorerPanes_.Capture(pane); }
 
-void MainForm::AddTab(int /*pane*/) {
-    // Adding a tab for the folder a pane shows arrives with the Explorer tab strips.
-}
+void MainForm::AddTab(int pane) { explorerPanes_.AddTab(pane); }
 
-void MainForm::FitHostedWindows() {
-    // Fitting the hosted windows to their frames arrives with the application pane.
-}
+void MainForm::FitHostedWindows() { apps_.FitHostedWindows(); }
 
-void MainForm::ReleaseApplicationWindows() {
-    // Asking the captured applications to end arrives with the application tabs.
-}
+void MainForm::ReleaseApplicationWindows() { apps_.ReleaseApplicationWindows(); }
 
 // --- Events -----------------------------------------------------------------------------------------------------
 
@@ -289,21 +278,58 @@ void MainForm::OnMenu(MenuItem item) {
         case MenuItem::CaptureExplorer2:
             CaptureExplorer(1);
             break;
+        case MenuItem::PopupPath1:
+            explorerPanes_.CopyPath(0);
+            break;
+        case MenuItem::PopupPath2:
+            explorerPanes_.CopyPath(1);
+            break;
+        case MenuItem::PopupClose1:
+            explorerPanes_.CloseTab(0);
+            break;
+        case MenuItem::PopupClose2:
+            explorerPanes_.CloseTab(1);
+            break;
+        case MenuItem::PopupTakeOut:
+            apps_.OnTakeOut();
+            break;
+        case MenuItem::PopupAppClose:
+            apps_.OnCloseTab();
+            break;
         default:
-            // Tools, Help and the popup menus arrive with their features.
+            // Tools and Help arrive with their features.
             break;
     }
 }
 
 void MainForm::OnHelpMenuOpening() {}
-void MainForm::OnTabClick(Strip /*strip*/) {}
-void MainForm::OnTabMouseDown(Strip /*strip*/, int /*button*/, int /*shift*/, double /*x*/, double /*y*/) {}
-int MainForm::OnTabDragOver(Strip /*strip*/, int /*shift*/) { return 0; }
-void MainForm::OnTabDrop(Strip /*strip*/, bool /*hasFiles*/, const std::vector<std::string>& /*files*/, int /*shift*/,
-                         double /*x*/, double /*y*/) {}
-void MainForm::OnFrameDrop(int /*index*/, bool /*hasFiles*/, const std::vector<std::string>& /*files*/) {}
-void MainForm::OnComboClick() {}
-void MainForm::OnTimer() {}
+void MainForm::OnTabClick(Strip strip) {
+    if (strip == Strip::Apps) apps_.OnTabClick();
+    if (strip != Strip::Apps) explorerPanes_.SelectTab(static_cast<int>(strip));
+}
+void MainForm::OnTabMouseDown(Strip strip, int button, int /*shift*/, double x, double /*y*/) {
+    if (strip == Strip::Apps) apps_.OnTabMouseDown(button, x);
+    if (strip != Strip::Apps) explorerPanes_.MouseDown(static_cast<int>(strip), button, x);
+}
+int MainForm::OnTabDragOver(Strip strip, int shift) {
+    // A file dropped on the application strip is started, never moved.
+    if (strip == Strip::Apps) return 1;
+    return explorer::ExplorerPanes::DragEffect(shift);
+}
+void MainForm::OnTabDrop(Strip strip, bool hasFiles, const std::vector<std::string>& files, int shift, double x,
+                         double /*y*/) {
+    if (strip == Strip::Apps) apps_.OnStripDrop(hasFiles, files);
+    if (strip != Strip::Apps) explorerPanes_.Drop(static_cast<int>(strip), hasFiles, files, shift, x);
+}
+void MainForm::OnFrameDrop(int index, bool hasFiles, const std::vector<std::string>& files) {
+    apps_.OnFrameDrop(index, hasFiles, files);
+}
+void MainForm::OnComboClick() { apps_.OnComboClick(); }
+void MainForm::OnTimer() {
+    // The dead application tabs go first; then the Explorer lists get their flags back.
+    apps_.SweepDeadTabs();
+    explorerPanes_.OnTimer();
+}
 
 // --- Layout -----------------------------------------------------------------------------------------------------
 

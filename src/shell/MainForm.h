@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "apps/AppPane.h"
+#include "explorer/ExplorerPanes.h"
 #include "platform/Desktop.h"
 #include "platform/MainWindow.h"
 #include "settings/ModIni.h"
@@ -98,6 +100,10 @@ private:
     // True while the model is copied onto the controls: the frame resize
     // events that raises are our own and need no answer.
     bool applying_ = false;
+    // The application pane: launcher, captured programs and their tabs.
+    apps::AppPane apps_{desktop_, store_, state_};
+    // The Explorer panes 1 and 2: their captured windows and their tab strips.
+    explorer::ExplorerPanes explorerPanes_{desktop_, state_, store_};
 };
 
 }  // namespace velmora::shell
