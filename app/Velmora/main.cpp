@@ -1,29 +1,26 @@
 // Velmora's entry point: wires the Win32 platform to the main form and runs
 // the message loop. The form's behaviour lives in src/.
+// The other system headers need the types of windows.h.
+// clang-format off
+#include <windows.h>
 #include <commctrl.h>
 #include <ole2.h>
-#include <windows.h>
+// clang-format on
 
 #include <string>
 
-#include "StandInForm.h"
 #include "platform/Desktop.h"
 #include "platform/win32/Win32Clock.h"
+#include "platform/win32/Win32Explorer.h"
 #include "platform/win32/Win32MainWindow.h"
 #include "platform/win32/Win32Processes.h"
 #include "platform/win32/Win32Shell.h"
 #include "platform/win32/Win32WindowManager.h"
 #include "platform/win32/WinString.h"
 #include "settings/ProfileStore.h"
+#include "shell/MainForm.h"
 
 namespace {
-
-// Until the Explorer window object lands no Explorer can be made; the capture
-// step that would ask for one is not wired yet either.
-class NoExplorers final : public velmora::platform::ExplorerFactory {
-public:
-    std::unique_ptr<velmora::platform::ExplorerWindow> Create() override { return nullptr; }
-};
 
 std::string ProgramFolder() {
     std::wstring path(MAX_PATH, L'\0');
@@ -52,7 +49,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     {
         win32::Win32MainWindow window(instance);
         win32::Win32WindowManager windows;
-        NoExplorers explorers;
+        win32::Win32ExplorerFactory explorers;
         win32::Win32Processes processes;
         win32::Win32Shell shell;
         win32::Win32Clipboard clipboard;
@@ -64,8 +61,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         platform::Desktop desktop{window,    windows, explorers, processes, shell,
                                   clipboard, clock,   *files,    *codePage, program};
         settings::ProfileStore store(*files, *codePage);
-        app::StandInForm form(desktop);
-        static_cast<void>(store);
+        shell::MainForm form(desktop, store);
         window.SetEvents(&form);
         if (window.LoadAndShow()) {
             MSG message;

@@ -1,7 +1,10 @@
 #pragma once
 
-#include <ole2.h>
+// ole2.h needs the types of windows.h.
+// clang-format off
 #include <windows.h>
+#include <ole2.h>
+// clang-format on
 
 #include <atomic>
 #include <functional>

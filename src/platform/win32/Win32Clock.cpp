@@ -1,7 +1,10 @@
 #include "platform/win32/Win32Clock.h"
 
-#include <mmsystem.h>
+// mmsystem.h needs the types of windows.h.
+// clang-format off
 #include <windows.h>
+#include <mmsystem.h>
+// clang-format on
 
 #include "platform/win32/Win32Processes.h"
 

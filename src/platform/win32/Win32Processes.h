@@ -1,7 +1,10 @@
 #pragma once
 
-#include <shellapi.h>
+// shellapi.h needs the types of windows.h.
+// clang-format off
 #include <windows.h>
+#include <shellapi.h>
+// clang-format on
 // The contract names a member FindExecutable; the A/W macro would rename it.
 #undef FindExecutable
 
