@@ -111,6 +111,10 @@ HostedWindow AppPane::StartAppWindow(const std::string& path, WindowHandle paren
         desktop_.window.MessageBox(std::string(kNotFoundMessage), desktop_.program.title);
         return {};
     }
+    if (!Answers(found.handle)) {
+        desktop_.window.MessageBox(std::string(kNotRespondingMessage), desktop_.program.title);
+        return {};
+    }
     // The platform refuses a program running with higher rights than ours; a window that is not inside the pane
     // is no capture, and a tab for it would claim what we do not hold.
     if (!windows.SetParent(found.handle, parent) || windows.GetParent(found.handle) != parent) {
@@ -155,7 +159,7 @@ void AppPane::FitHostedWindows() {
         }
     }
     for (const HostedWindow& hosted : tabs_) {
-        if (StillOurs(hosted)) FitInto(kAppPane, hosted.handle);
+        if (StillOurs(hosted) && Answers(hosted.handle)) FitInto(kAppPane, hosted.handle);
     }
 }
 
@@ -167,6 +171,8 @@ void AppPane::FitInto(int pane, WindowHandle window) {
     shell::MoveWindowTwips(desktop_.windows, desktop_.window, window, left, top, RoomLeft(frame.width, left),
                            RoomLeft(frame.height, top));
 }
+
+bool AppPane::Answers(WindowHandle window) { return desktop_.windows.Responds(window, kAnswerTimeoutMs); }
 
 bool AppPane::StillOurs(const HostedWindow& window) {
     platform::WindowManager& windows = desktop_.windows;
@@ -215,8 +221,15 @@ void AppPane::OnTakeOut() {
     const std::optional<int> tab = ClaimPopupTab();
     if (!tab) return;
     const HostedWindow hosted = tabs_[static_cast<std::size_t>(*tab - 1)];
-    // Capture changed nothing but the parent, so giving the parent back is all there is to undo.
-    if (StillOurs(hosted)) desktop_.windows.SetParent(hosted.handle, 0);
+    if (StillOurs(hosted)) {
+        // The tab stays: the user can try again once the program answers.
+        if (!Answers(hosted.handle)) {
+            desktop_.window.MessageBox(std::string(kNotRespondingMessage), desktop_.program.title);
+            return;
+        }
+        // Capture changed nothing but the parent, so giving the parent back is all there is to undo.
+        desktop_.windows.SetParent(hosted.handle, 0);
+    }
     RemoveTab(*tab);
 }
 
@@ -246,8 +259,9 @@ void AppPane::ReleaseApplicationWindows() {
     for (const HostedWindow& hosted : tabs_) {
         if (!StillOurs(hosted)) continue;
         // Back to the desktop first: a save prompt needs a window that outlives ours, and a child window would be
-        // destroyed with our main window before the program could answer.
-        windows.SetParent(hosted.handle, 0);
+        // destroyed with our main window before the program could answer. A program that does not answer cannot
+        // be given back without freezing our exit; it still gets the posted request.
+        if (Answers(hosted.handle)) windows.SetParent(hosted.handle, 0);
         windows.PostClose(hosted.handle);
     }
 }

@@ -57,9 +57,13 @@ public:
     static constexpr std::uint32_t kInputIdleTimeoutMs = 10000;
     // Time a started program gets to show its window after it became ready for input.
     static constexpr std::uint32_t kSettleMs = 200;
+    // How long a hosted window gets to answer before we stop short of calls that would wait for it.
+    static constexpr std::uint32_t kAnswerTimeoutMs = 500;
     static constexpr std::string_view kNotFoundMessage = "ハンドルが見つかりませんでした。";
     static constexpr std::string_view kRefusedMessage =
         "ウィンドウを取り込めませんでした。管理者として実行されているアプリケーションは取り込めません。";
+    static constexpr std::string_view kNotRespondingMessage =
+        "アプリケーションが応答していないため、ウィンドウを操作できませんでした。";
 
     AppPane(platform::Desktop& desktop, settings::ProfileStore& store, shell::FormState& state);
     AppPane(const AppPane&) = delete;
@@ -107,6 +111,8 @@ private:
     HostedWindow FindStartedWindow(std::uint32_t processId);
     // Still the window we captured, and still inside our pane.
     bool StillOurs(const HostedWindow& window);
+    // Re-parenting and moving a window wait for its thread; one that does not answer would freeze ours.
+    bool Answers(platform::WindowHandle window);
     void FitInto(int pane, platform::WindowHandle window);
     // The tab the popup menu was opened on, if it still holds the window right-clicked; removes the popup's claim.
     std::optional<int> ClaimPopupTab();

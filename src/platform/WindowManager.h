@@ -49,6 +49,10 @@ public:
     virtual WindowHandle GetOwner(WindowHandle window) = 0;
     virtual WindowIdentity GetIdentity(WindowHandle window) = 0;
 
+    // Whether the window's thread answers a message within timeoutMs. Re-parenting and moving another
+    // thread's window wait for that thread: a window that does not answer would freeze ours.
+    virtual bool Responds(WindowHandle window, std::uint32_t timeoutMs) = 0;
+
     // Asks a window to close as the user's close box would (WM_CLOSE, posted:
     // never a blocking call into a foreign, possibly hung, window).
     virtual void PostClose(WindowHandle window) = 0;

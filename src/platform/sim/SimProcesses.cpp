@@ -86,6 +86,8 @@ void SimProcesses::OpenWindows(std::uint32_t processId) {
     }
     if (program.kind == ProgramKind::Titleless) spec.title.clear();
     process.windows.push_back(windows_.Create(spec));
+    // Its thread never gets to its message loop.
+    if (program.kind == ProgramKind::NeverIdle) windows_.SetHung(process.windows.back(), true);
     process.windowOpen = true;
 }
 

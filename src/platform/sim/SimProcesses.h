@@ -22,7 +22,7 @@ enum class ProgramKind {
     OwnedOnly,    // its visible window is owned by a hidden one of its own
     Titleless,    // one visible top-level window without a title
     ExitsAtOnce,  // ends before it opens any window
-    NeverIdle,    // opens its window but never waits for input
+    NeverIdle,    // opens its window but never waits for input: the window does not answer messages
 };
 
 struct SimProgram {

@@ -162,6 +162,11 @@ WindowIdentity SimWindowManager::GetIdentity(WindowHandle window) {
     return data ? data->identity : WindowIdentity{};
 }
 
+bool SimWindowManager::Responds(WindowHandle window, std::uint32_t /*timeoutMs*/) {
+    const Window* data = Find(window);
+    return data != nullptr && !data->hung;
+}
+
 void SimWindowManager::PostClose(WindowHandle window) {
     journal_.Add("PostClose " + std::to_string(window));
     postedCloses_.push_back(window);
@@ -234,6 +239,10 @@ void SimWindowManager::SetTitle(WindowHandle window, std::string title) {
 
 void SimWindowManager::SetVisible(WindowHandle window, bool visible) {
     if (Window* data = Find(window)) data->visible = visible;
+}
+
+void SimWindowManager::SetHung(WindowHandle window, bool hung) {
+    if (Window* data = Find(window)) data->hung = hung;
 }
 
 void SimWindowManager::SetListViewStyleQuietly(WindowHandle list, std::uint32_t style) {

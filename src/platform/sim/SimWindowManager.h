@@ -55,6 +55,7 @@ public:
     bool IsWindowVisible(WindowHandle window) override;
     WindowHandle GetOwner(WindowHandle window) override;
     WindowIdentity GetIdentity(WindowHandle window) override;
+    bool Responds(WindowHandle window, std::uint32_t timeoutMs) override;
     void PostClose(WindowHandle window) override;
 
     // --- The simulated programs' side ---
@@ -71,6 +72,8 @@ public:
     std::uint64_t Serial(WindowHandle window) const;
     void SetTitle(WindowHandle window, std::string title);
     void SetVisible(WindowHandle window, bool visible);
+    // The window's thread stops (or starts again) handling messages.
+    void SetHung(WindowHandle window, bool hung);
     void SetListViewStyleQuietly(WindowHandle list, std::uint32_t style);
     // The window manager refuses every re-parenting (an elevated program's window).
     void SetParentRefused(bool refused) { parentRefused_ = refused; }
@@ -101,6 +104,7 @@ private:
         WindowHandle parent = 0;
         WindowHandle owner = 0;
         bool visible = true;
+        bool hung = false;
         WindowIdentity identity;
         PixelRect rect;
         int showCommand = 0;

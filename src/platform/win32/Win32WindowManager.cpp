@@ -122,6 +122,12 @@ platform::WindowIdentity Win32WindowManager::GetIdentity(platform::WindowHandle 
     return {processId, threadId};
 }
 
+bool Win32WindowManager::Responds(platform::WindowHandle window, std::uint32_t timeoutMs) {
+    // Without SMTO_BLOCK: while we wait, a message the window sends to us (its parent) is still handled.
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(ToHwnd(window), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &result) != 0;
+}
+
 void Win32WindowManager::PostClose(platform::WindowHandle window) { PostMessageW(ToHwnd(window), WM_CLOSE, 0, 0); }
 
 }  // namespace velmora::win32

@@ -26,6 +26,7 @@ public:
     bool IsWindowVisible(platform::WindowHandle window) override;
     platform::WindowHandle GetOwner(platform::WindowHandle window) override;
     platform::WindowIdentity GetIdentity(platform::WindowHandle window) override;
+    bool Responds(platform::WindowHandle window, std::uint32_t timeoutMs) override;
     void PostClose(platform::WindowHandle window) override;
 };
 
