@@ -149,7 +149,7 @@ TEST_F(ProfileDifferential, IntegerReadsAgreeExceptWhereTheTableSaysWhy) {
         {"99999999999", 2147483647},  // clamped; the platform wraps around
         {"-99999999999", -2147483647 - 1},
         {"abc", 77},          // not a number: the default; the platform gives 0
-        {"", 77},             // empty: the default; the platform gives 0
+        {"", {}},             // empty: the default, like the platform
     };
     for (const IntCase& c : cases) {
         SCOPED_TRACE(c.value);
@@ -215,7 +215,7 @@ TEST_F(ProfileDifferential, WritesLeaveTheSameValuesAsThePlatformsWrites) {
     // We keep what the platform drops: the comment and the blank line.
     const std::string bytes = files_->ReadAll(ours_).value_or("");
     EXPECT_EQ(bytes.rfind("; settings\r\n[setting]\r\n", 0), 0u);
-    EXPECT_NE(bytes.find("View=0\r\n\r\n"), std::string::npos);
+    EXPECT_NE(bytes.find("View=0\r\nState=2\r\nBoot=\r\n\r\n[App]"), std::string::npos);
 }
 
 TEST_F(ProfileDifferential, WritingTextTheCodePageCannotHoldIsLosslessForUsOnly) {
