@@ -587,7 +587,6 @@ void OptionWindow::ShowListRows() {
     SendMessageW(listView_, WM_SETREDRAW, TRUE, 0);
     showingList_ = false;
     ShowListSelection();
-    ShowSortMark();
 }
 
 void OptionWindow::ShowListSelection() {
@@ -600,20 +599,6 @@ void OptionWindow::ShowListSelection() {
         ListView_EnsureVisible(listView_, row, FALSE);
     }
     showingList_ = false;
-}
-
-void OptionWindow::ShowSortMark() {
-    HWND header = ListView_GetHeader(listView_);
-    if (!header) return;
-    for (int column = 0; column < 2; ++column) {
-        HDITEMW item{};
-        item.mask = HDI_FORMAT;
-        Header_GetItem(header, column, &item);
-        item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
-        if (launcher_.sorted() && launcher_.sortKey() == column)
-            item.fmt |= launcher_.sortOrder() == option::LauncherList::SortOrder::Ascending ? HDF_SORTUP : HDF_SORTDOWN;
-        Header_SetItem(header, column, &item);
-    }
 }
 
 void OptionWindow::ShowLauncherFields() {

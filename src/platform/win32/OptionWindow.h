@@ -76,7 +76,6 @@ private:
     // Launcher list editor.
     void ShowListRows();
     void ShowListSelection();
-    void ShowSortMark();
     void ShowLauncherFields();
     void TakeLauncherFields();
     void ShowMessage(std::string_view text);
