@@ -35,20 +35,22 @@ UDTextControl::UDTextControl(HWND parent, int controlId, const RECT& bounds) {
     CreateWindowExW(WS_EX_CONTROLPARENT, kUDTextClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, bounds.left,
                     bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)), instance, this);
-    if (!window_) return;
-
-    edit_ =
-        CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"0", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 0, 0, 0,
-                        0, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kUDTextEditId)), instance, nullptr);
-    // No buddy and no UDS_SETBUDDYINT: the model decides what a click does.
-    arrows_ = CreateWindowExW(0, UPDOWN_CLASSW, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, window_,
-                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(kUDTextArrowsId)), instance, nullptr);
-    // The position never moves (UDN_DELTAPOS refuses every change), so neither
-    // arrow is ever at an end of the range and both always notify.
-    SendMessageW(arrows_, UDM_SETRANGE32, 0, 100);
-    SendMessageW(arrows_, UDM_SETPOS32, 0, 50);
-    SetWindowSubclass(edit_, EditProc, 0, reinterpret_cast<DWORD_PTR>(this));
-    SetWindowSubclass(arrows_, ArrowsProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    // Without its windows (creation failed) the control still has a model,
+    // so the host's calls are harmless; the parts then do nothing.
+    if (window_) {
+        edit_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"0", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 0,
+                                0, 0, 0, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kUDTextEditId)),
+                                instance, nullptr);
+        // No buddy and no UDS_SETBUDDYINT: the model decides what a click does.
+        arrows_ = CreateWindowExW(0, UPDOWN_CLASSW, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, window_,
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(kUDTextArrowsId)), instance, nullptr);
+        // The position never moves (UDN_DELTAPOS refuses every change), so neither
+        // arrow is ever at an end of the range and both always notify.
+        SendMessageW(arrows_, UDM_SETRANGE32, 0, 100);
+        SendMessageW(arrows_, UDM_SETPOS32, 0, 50);
+        SetWindowSubclass(edit_, EditProc, 0, reinterpret_cast<DWORD_PTR>(this));
+        SetWindowSubclass(arrows_, ArrowsProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    }
 
     const controls::UDFont font;
     SetFont(font);
