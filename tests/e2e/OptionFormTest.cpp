@@ -381,5 +381,28 @@ TEST_F(OptionFormTest, EscapeIsCanselAndEnterIsOk) {
     EXPECT_EQ(folder_.Read(L"Velmora", L"LineSel"), L"1");
 }
 
+TEST_F(OptionFormTest, TabMovesTheFocusThroughTheControlsInOrder) {
+    auto option = Start();
+    option->Activate();
+    auto focused = [&] {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        GetGUIThreadInfo(GetWindowThreadProcessId(option->Form(), nullptr), &info);
+        return info.hwndFocus;
+    };
+    EXPECT_EQ(focused(), option->Control(ids::kChkWindow));
+    PressKeys({VK_TAB});
+    option->Sync();
+    EXPECT_EQ(focused(), option->Control(ids::Chk(0)));
+    PressKeys({VK_TAB});
+    PressKeys({VK_TAB});
+    option->Sync();
+    // Into the first numeric field's edit box.
+    EXPECT_EQ(focused(), option->PositionEdit(0));
+    PressKeys({VK_SHIFT, VK_TAB});
+    option->Sync();
+    EXPECT_EQ(focused(), option->Control(ids::Chk(1)));
+}
+
 }  // namespace
 }  // namespace velmora::e2e
