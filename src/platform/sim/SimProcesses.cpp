@@ -78,14 +78,14 @@ void SimProcesses::OpenWindows(std::uint32_t processId) {
     if (!process.running) return;
     const SimProgram& program = process.program;
     const WindowIdentity identity{processId, processId + 1};
-    SimWindowSpec spec{program.className, program.title, 0, 0, true, identity};
+    SimWindowSpec shape{program.className, program.title, 0, 0, true, identity};
     if (program.kind == ProgramKind::OwnedOnly) {
         const WindowHandle owner = windows_.Create({"SimHiddenOwner", program.title, 0, 0, false, identity});
         process.windows.push_back(owner);
-        spec.owner = owner;
+        shape.owner = owner;
     }
-    if (program.kind == ProgramKind::Titleless) spec.title.clear();
-    process.windows.push_back(windows_.Create(spec));
+    if (program.kind == ProgramKind::Titleless) shape.title.clear();
+    process.windows.push_back(windows_.Create(shape));
     // Its thread never gets to its message loop.
     if (program.kind == ProgramKind::NeverIdle) windows_.SetHung(process.windows.back(), true);
     process.windowOpen = true;

@@ -185,16 +185,16 @@ WindowHandle SimWindowManager::NextHandle() {
     return handle;
 }
 
-WindowHandle SimWindowManager::Create(const SimWindowSpec& spec) {
+WindowHandle SimWindowManager::Create(const SimWindowSpec& shape) {
     const WindowHandle handle = NextHandle();
     Window data;
     data.serial = nextSerial_++;
-    data.className = spec.className;
-    data.title = spec.title;
-    data.parent = Find(spec.parent) ? spec.parent : 0;
-    data.owner = Find(spec.owner) ? spec.owner : 0;
-    data.visible = spec.visible;
-    data.identity = spec.identity;
+    data.className = shape.className;
+    data.title = shape.title;
+    data.parent = Find(shape.parent) ? shape.parent : 0;
+    data.owner = Find(shape.owner) ? shape.owner : 0;
+    data.visible = shape.visible;
+    data.identity = shape.identity;
     if (data.parent == 0) {
         zOrder_.insert(zOrder_.begin(), handle);
     } else {

@@ -61,7 +61,7 @@ public:
     // --- The simulated programs' side ---
 
     // A new top-level window goes to the top of the z-order.
-    WindowHandle Create(const SimWindowSpec& spec);
+    WindowHandle Create(const SimWindowSpec& shape);
     // Destroys the window with its children and the windows it owns, as the
     // platform does.
     void Destroy(WindowHandle window);
