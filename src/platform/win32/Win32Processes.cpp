@@ -45,7 +45,8 @@ std::uint32_t Win32Processes::Start(const std::string& commandLine, int showComm
 }
 
 bool Win32Processes::WaitForInputIdle(std::uint32_t processId, std::uint32_t timeoutMs) {
-    HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    // WaitForInputIdle needs the full query right (measured under Wine: the limited one fails).
+    HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, processId);
     if (process == nullptr) return false;
     const DWORD result = ::WaitForInputIdle(process, timeoutMs);
     CloseHandle(process);
