@@ -346,6 +346,23 @@ TEST_F(Win32MainWindowTest, FrameWindowsAreTheHostAreasInsideTheirFrames) {
     EXPECT_EQ(window_->FrameWindow(3), 0u);
 }
 
+TEST_F(Win32MainWindowTest, ADpiChangeTakesTheSuggestedRectAndPlacesTheControlsAgain) {
+    Load();
+    window_->Place(Control::PicFrame0, {1500, 0, 3000, 1500});
+    RECT suggested{50, 60, 950, 760};
+    SendMessageW(window_->Hwnd(), WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&suggested));
+    RECT outer{};
+    GetWindowRect(window_->Hwnd(), &outer);
+    EXPECT_EQ(outer.left, 50);
+    EXPECT_EQ(outer.right - outer.left, 900);
+    EXPECT_TRUE(events_.Saw("dpi"));
+    EXPECT_EQ(events_.log.back(), "dpi") << "the form hears of the change once the window has its new size";
+    const RECT frame = RectInParent(Control(Control::PicFrame0));
+    EXPECT_EQ(frame.left, 100);
+    EXPECT_EQ(frame.right - frame.left, 200);
+    EXPECT_EQ(window_->Bounds(Control::PicFrame0), (TwipsRect{1500, 0, 3000, 1500}));
+}
+
 TEST(Win32MainWindowInstanceTest, TheSecondWindowWithTheSameNameFindsTheFirst) {
     MainWindowOptions options;
     options.instanceMutex = UniqueMutex();
