@@ -239,6 +239,12 @@ void MainForm::FitHostedWindows() { apps_.FitHostedWindows(); }
 
 void MainForm::ReleaseApplicationWindows() { apps_.ReleaseApplicationWindows(); }
 
+explorer::SettingsReload MainForm::ReloadSteps() {
+    return {[this] { UnregisterTabHotkeys(); }, [this] { LoadPaneOffsets(); },
+            [this] { RegisterTabHotkeys(); },   [this] { LoadAppList(); },
+            [this] { FitHostedWindows(); },     [this] { explorerPanes_.ApplyListStyles(); }};
+}
+
 // --- Events -----------------------------------------------------------------------------------------------------
 
 void MainForm::OnHotkey(int id) {
@@ -296,13 +302,28 @@ void MainForm::OnMenu(MenuItem item) {
         case MenuItem::PopupAppClose:
             apps_.OnCloseTab();
             break;
-        default:
-            // Tools and Help arrive with their features.
+        case MenuItem::ToolOption:
+            tools_.RunOption();
+            break;
+        case MenuItem::ToolControl:
+            tools_.OpenControlPanel();
+            break;
+        case MenuItem::ToolFolder:
+            tools_.OpenFolderOptions();
+            break;
+        case MenuItem::HelpReadMe:
+            tools_.OpenReadMe();
+            break;
+        case MenuItem::HelpHomePage:
+            tools_.OpenHomePage();
+            break;
+        case MenuItem::HelpAbout:
+            tools_.ShowAbout();
             break;
     }
 }
 
-void MainForm::OnHelpMenuOpening() {}
+void MainForm::OnHelpMenuOpening() { tools_.OnHelpMenuOpening(); }
 void MainForm::OnTabClick(Strip strip) {
     if (strip == Strip::Apps) apps_.OnTabClick();
     if (strip != Strip::Apps) explorerPanes_.SelectTab(static_cast<int>(strip));

@@ -5,6 +5,7 @@
 
 #include "apps/AppPane.h"
 #include "explorer/ExplorerPanes.h"
+#include "explorer/ToolsCommands.h"
 #include "platform/Desktop.h"
 #include "platform/MainWindow.h"
 #include "settings/ModIni.h"
@@ -81,6 +82,8 @@ private:
     void AddTab(int pane);
     void FitHostedWindows();
     void ReleaseApplicationWindows();
+    // What the settings command runs around the settings program.
+    explorer::SettingsReload ReloadSteps();
 
     void SelectView(int view);
     void ToggleApplicationPane();
@@ -104,6 +107,8 @@ private:
     apps::AppPane apps_{desktop_, store_, state_};
     // The Explorer panes 1 and 2: their captured windows and their tab strips.
     explorer::ExplorerPanes explorerPanes_{desktop_, state_, store_};
+    // The Tools and Help menus: the settings program with the reload after it, Control Panel, read-me, About.
+    explorer::ToolsCommands tools_{desktop_, state_, ReloadSteps()};
 };
 
 }  // namespace velmora::shell
