@@ -320,7 +320,7 @@ void Win32MainWindow::ApplyPlacement(size_t index) {
 
 bool Win32MainWindow::LoadAndShow() {
     if (window_ == nullptr) return false;
-    loading_ = true;
+    eventsStarted_ = true;
     if (events_ != nullptr) events_->OnLoad();
     if (window_ == nullptr || !::IsWindow(window_)) return false;
     int command = SW_SHOWNORMAL;
@@ -647,7 +647,7 @@ LRESULT Win32MainWindow::OnMainMessage(UINT message, WPARAM wParam, LPARAM lPara
 }
 
 void Win32MainWindow::OnClose() {
-    if (events_ != nullptr && loading_) {
+    if (events_ != nullptr && eventsStarted_) {
         if (events_->OnQueryClose()) return;
         events_->OnUnload();
     }

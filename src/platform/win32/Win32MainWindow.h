@@ -110,7 +110,7 @@ private:
     // Moves a control to its twips rectangle at the current DPI.
     void ApplyPlacement(size_t index);
     double Dpi(bool horizontal) const;
-    bool EventsOn() const { return events_ != nullptr && loading_; }
+    bool EventsOn() const { return events_ != nullptr && eventsStarted_; }
     HWND Strip(platform::Strip strip) const;
     std::vector<std::string>* Tags(platform::Strip strip);
 
@@ -129,7 +129,7 @@ private:
     HANDLE instanceMutex_ = nullptr;
     bool instanceChecked_ = false;
     bool previousInstance_ = false;
-    bool loading_ = false;
+    bool eventsStarted_ = false;
     bool shown_ = false;
     platform::WindowState pendingState_ = platform::WindowState::Normal;
 };

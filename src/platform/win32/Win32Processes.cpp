@@ -1,6 +1,8 @@
 #include "platform/win32/Win32Processes.h"
 
 #include <shellapi.h>
+// Defined after the class was declared without it: the definitions below use the member's own name.
+#undef FindExecutable
 
 #include <vector>
 

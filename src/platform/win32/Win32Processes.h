@@ -1,12 +1,9 @@
 #pragma once
 
-// shellapi.h needs the types of windows.h.
-// clang-format off
+// No shellapi.h here: its FindExecutable macro must rename this class's
+// member exactly when it renames the contract's, so this header leaves the
+// macro state as the including file has it.
 #include <windows.h>
-#include <shellapi.h>
-// clang-format on
-// The contract names a member FindExecutable; the A/W macro would rename it.
-#undef FindExecutable
 
 #include "platform/Processes.h"
 
