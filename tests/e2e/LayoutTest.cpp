@@ -20,6 +20,13 @@ constexpr char kSettings[] =
     "[setting]\r\nwindow=1\r\nState=0\r\nX=1500\r\nY=1500\r\nW=12000\r\nH=9000\r\nBar1=4950\r\nBar2=3000\r\n"
     "View=1\r\nViewApl=0\r\n";
 
+COLORREF ScreenColour(POINT screen) {
+    HDC dc = GetDC(nullptr);
+    const COLORREF colour = GetPixel(dc, screen.x, screen.y);
+    ReleaseDC(nullptr, dc);
+    return colour;
+}
+
 class LayoutTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -105,10 +112,12 @@ TEST_F(LayoutTest, DraggingTheVerticalBarMovesOnlyTheBarUntilRelease) {
     EXPECT_EQ(program_->RectInParent(ids::kSplitBar0).left, 451);
     const RECT frameDuring = program_->RectInParent(ids::kPicFrame0);
     EXPECT_EQ(frameDuring.right, frameBefore.right);
+    EXPECT_EQ(ScreenColour(OnScreen(452, y + 40)), GetSysColor(COLOR_BTNSHADOW)) << "the dragged bar is shaded";
 
     MouseButton(false);
     Settle(*program_);
     EXPECT_EQ(CompareLayout(*program_, Layout(1, false, 451 * kTwipsPerPixel)), "");
+    EXPECT_EQ(ScreenColour(OnScreen(452, y + 40)), GetSysColor(COLOR_BTNFACE)) << "released, the bar is plain again";
 
     // Far to the left it stops at 150 twips (10 pixels).
     MouseMoveTo(OnScreen(452, y));

@@ -220,8 +220,10 @@ void Win32MainWindow::CreateControls(HINSTANCE instance) {
         rects_[i] = spec.design;
         ApplyPlacement(i);
     }
-    // The tab strips and the combo box lie over the top of their host area.
-    for (Control control : {Control::TabStrip1_0, Control::TabStrip1_1, Control::TabStrip2, Control::CboApp}) {
+    // The tab strips and the combo box lie over the top of their host area, and
+    // a dragged split bar passes over the panes: all of them above their siblings.
+    for (Control control : {Control::TabStrip1_0, Control::TabStrip1_1, Control::TabStrip2, Control::CboApp,
+                            Control::SplitBar0, Control::SplitBar1}) {
         SetWindowPos(ControlWindow(control), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
     for (Control control : {Control::TabStrip1_0, Control::TabStrip1_1, Control::TabStrip2}) {
