@@ -84,16 +84,6 @@ TEST_F(SettingsCommandTest, WaitsUntilTheProgramEndsThenReloadsInOrder) {
     EXPECT_FALSE(state_.optionRunning);
 }
 
-TEST_F(SettingsCommandTest, AProgramThatCannotStartIsOverAtOnce) {
-    tools_.RunOption();
-    EXPECT_EQ(
-        sim_.journal().Entries(),
-        (std::vector<std::string>{"step unregister at 0", std::string("Launch ") + kOptionPath, "step offsets at 0",
-                                  "step register at 0", "step apps at 0", "step fit at 0", "step styles at 0"}));
-    EXPECT_TRUE(sim_.window().MessageBoxes().empty());
-    EXPECT_FALSE(state_.optionRunning);
-}
-
 TEST_F(SettingsCommandTest, AboutTextHasNoBlankAfterVerAndOneTabBeforeTheAuthor) {
     EXPECT_EQ(ToolsCommands::AboutText({"C:\\x", "Velmora", 1, 4, 0}), "Velmora Ver1.4.0\t作者 Quonda");
     EXPECT_EQ(ToolsCommands::AboutText({"C:\\x", "Other", 12, 0, 305}), "Other Ver12.0.305\t作者 Quonda");
