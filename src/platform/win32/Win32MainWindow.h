@@ -1,7 +1,9 @@
 #pragma once
 
 // windows.h comes before the contract so that its MessageBox macro renames the
-// contract's member and this override alike.
+// contract's member and this override alike. A file that reads the contract
+// before any windows.h and then this header gets "marked override, but does
+// not override": include <windows.h> (or this header) earlier there.
 #include <windows.h>
 
 #include <array>
