@@ -174,6 +174,12 @@ TEST_F(Win32MainWindowTest, PlaceRoundsHalvesToEvenAndKeepsTheTwips) {
     EXPECT_EQ(inside.right - inside.left, 0);
     EXPECT_EQ(inside.bottom - inside.top, 100);
 
+    // A 4K screen's width in twips does not fit 16 bits; it still places exactly.
+    window_->Place(Control::PicFrame0, {0, 0, 57600, 32775});
+    const RECT wide = RectInParent(Control(Control::PicFrame0));
+    EXPECT_EQ(wide.right - wide.left, 3840);
+    EXPECT_EQ(wide.bottom - wide.top, 2185);
+
     window_->MoveOuter({1500, 1500, 12000, 9000});
     RECT outer{};
     GetWindowRect(window_->Hwnd(), &outer);
