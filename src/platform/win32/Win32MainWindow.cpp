@@ -187,11 +187,11 @@ Win32MainWindow::~Win32MainWindow() {
 
 void Win32MainWindow::CreateControls(HINSTANCE instance) {
     for (size_t i = 0; i < kControlCount; ++i) {
-        const ControlSpec& spec = kControls[i];
-        HWND parent = spec.parent < 0 ? window_ : controls_[static_cast<size_t>(spec.parent)];
+        const ControlSpec& design = kControls[i];
+        HWND parent = design.parent < 0 ? window_ : controls_[static_cast<size_t>(design.parent)];
         const wchar_t* className = kFrameClass;
         DWORD style = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
-        switch (spec.control) {
+        switch (design.control) {
             case Control::SplitBar0:
             case Control::SplitBar1:
                 className = kSplitBarClass;
@@ -214,10 +214,10 @@ void Win32MainWindow::CreateControls(HINSTANCE instance) {
             default:
                 break;
         }
-        if (spec.visible) style |= WS_VISIBLE;
+        if (design.visible) style |= WS_VISIBLE;
         controls_[i] = CreateWindowExW(0, className, L"", style, 0, 0, 0, 0, parent,
-                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance, this);
-        rects_[i] = spec.design;
+                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(design.id)), instance, this);
+        rects_[i] = design.design;
         ApplyPlacement(i);
     }
     // The tab strips and the combo box lie over the top of their host area, and
@@ -694,8 +694,22 @@ LRESULT Win32MainWindow::OnChildMessage(HWND window, UINT message, WPARAM wParam
     switch (message) {
         case WM_NOTIFY: {
             const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-            if (header->code == TCN_SELCHANGE && EventsOn()) {
-                events_->OnTabClick(StripOfId(static_cast<int>(header->idFrom)));
+            if (header->code == TCN_SELCHANGE) {
+                selectionChangedByClick_ = true;
+                if (EventsOn()) events_->OnTabClick(StripOfId(static_cast<int>(header->idFrom)));
+            } else if (header->code == NM_CLICK) {
+                // A click on the tab that is already selected changes no
+                // selection, but the user still means "go there": the pane's
+                // window may have been browsed elsewhere since.
+                const bool changed = selectionChangedByClick_;
+                selectionChangedByClick_ = false;
+                TCHITTESTINFO hit{};
+                GetCursorPos(&hit.pt);
+                ScreenToClient(header->hwndFrom, &hit.pt);
+                const auto tab = SendMessageW(header->hwndFrom, TCM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+                if (!changed && tab >= 0 && tab == SendMessageW(header->hwndFrom, TCM_GETCURSEL, 0, 0) && EventsOn()) {
+                    events_->OnTabClick(StripOfId(static_cast<int>(header->idFrom)));
+                }
             }
             return 0;
         }

@@ -27,7 +27,7 @@ void Win32Shell::Open(platform::WindowHandle owner, const std::string& file) {
     info.hwnd = ToHwnd(owner);
     info.lpVerb = L"Open";
     info.lpFile = target.c_str();
-    info.nShow = SW_SHOWNORMAL;
+    info.nShow = SW_SHOW;  // shown in its current size and position
     if (ShellExecuteExW(&info) && info.hProcess != nullptr) CloseHandle(info.hProcess);
 }
 
