@@ -83,13 +83,25 @@ protected:
         // Whatever a test started and left running goes with it.
         program_.reset();
         for (DWORD process : started_) Kill(process);
+        for (const std::wstring& name : fixtures_) {
+            for (DWORD process : Started(name.c_str())) Kill(process);
+        }
     }
 
     // A copy of the fixture in the program folder; its log is written beside it.
     std::wstring Fixture(const wchar_t* name) {
         const std::wstring target = folder_.Path() + L"\\" + name + L".exe";
         CopyFileW((BinaryFolder() + L"\\fixtures\\" + name + L".exe").c_str(), target.c_str(), FALSE);
+        fixtures_.push_back(name);
         return target;
+    }
+    // The processes of the fixture that recorded their start.
+    std::vector<DWORD> Started(const wchar_t* name) const {
+        std::vector<DWORD> processes;
+        for (const std::string& line : Log(name)) {
+            if (line.starts_with("start ")) processes.push_back(static_cast<DWORD>(std::stoul(line.substr(6))));
+        }
+        return processes;
     }
     // The lines the fixture recorded ("start 123", "close 123", "exit 123").
     std::vector<std::string> Log(const wchar_t* name) const {
@@ -140,6 +152,7 @@ protected:
     HWND WaitForHosted(const wchar_t* className, DWORD timeoutMs = 15000) {
         HWND found = nullptr;
         WaitUntil([&] { return (found = Hosted(className)) != nullptr && TabCount() > 0; }, timeoutMs);
+        // The text editor is no fixture of ours and records no start.
         if (found != nullptr) started_.push_back(ProcessOf(found));
         return found;
     }
@@ -181,6 +194,7 @@ protected:
     ProgramFolder folder_;
     std::unique_ptr<Velmora> program_;
     std::vector<DWORD> started_;
+    std::vector<std::wstring> fixtures_;
 };
 
 TEST_F(AppPaneE2ETest, ALauncherPickCapturesTheProgramIntoThePaneMinusTheOffsets) {
@@ -221,13 +235,12 @@ TEST_F(AppPaneE2ETest, ProgramsWithoutACapturableWindowGiveTheMessage) {
         EXPECT_EQ(TabCount(), 0);
     }
     // The programs that did not end by themselves stay where they were, on the desktop.
-    for (const wchar_t* name : {L"fixture_owned", L"fixture_untitled"}) {
-        const std::vector<std::string> log = Log(name);
-        ASSERT_FALSE(log.empty()) << Narrow(name) << " did not start";
-        started_.push_back(static_cast<DWORD>(std::stoul(log[0].substr(6))));
-    }
-    EXPECT_NE(TopLevelOf(started_[0], L"VelmoraFixtureOwned"), nullptr);
-    EXPECT_NE(TopLevelOf(started_[1], L"VelmoraFixtureUntitled"), nullptr);
+    const std::vector<DWORD> owned = Started(L"fixture_owned");
+    const std::vector<DWORD> untitled = Started(L"fixture_untitled");
+    ASSERT_EQ(owned.size(), 1u);
+    ASSERT_EQ(untitled.size(), 1u);
+    EXPECT_NE(TopLevelOf(owned[0], L"VelmoraFixtureOwned"), nullptr);
+    EXPECT_NE(TopLevelOf(untitled[0], L"VelmoraFixtureUntitled"), nullptr);
     const std::vector<std::string> exits = Log(L"fixture_exits");
     ASSERT_EQ(exits.size(), 2u);
     EXPECT_EQ(exits[1], "exit " + exits[0].substr(6));
@@ -329,7 +342,6 @@ TEST_F(AppPaneE2ETest, ClosingVelmoraAsksEveryCapturedProgramToClose) {
         processes.push_back(ProcessOf(child));
     }
     ASSERT_EQ(processes.size(), 2u);
-    started_.insert(started_.end(), processes.begin(), processes.end());
 
     program_->Close();
     ASSERT_TRUE(program_->WaitForExit());
@@ -354,9 +366,7 @@ TEST_F(AppPaneE2ETest, AProgramThatNeverGetsReadyCostsOnlyTheBoundedWait) {
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(program_->Sync());
     EXPECT_EQ(TabCount(), 0);
-    const std::vector<std::string> log = Log(L"fixture_busy");
-    ASSERT_FALSE(log.empty());
-    started_.push_back(static_cast<DWORD>(std::stoul(log[0].substr(6))));
+    EXPECT_EQ(Started(L"fixture_busy").size(), 1u);
 }
 
 TEST_F(AppPaneE2ETest, AWindowThatDoesNotAnswerIsNotReparented) {
@@ -367,11 +377,9 @@ TEST_F(AppPaneE2ETest, AWindowThatDoesNotAnswerIsNotReparented) {
     EXPECT_EQ(OptionProcess::MessageText(box), kNotResponding);
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(program_->Sync()) << "Velmora itself must go on answering";
-    const std::vector<std::string> log = Log(L"fixture_hung");
-    ASSERT_FALSE(log.empty());
-    const auto process = static_cast<DWORD>(std::stoul(log[0].substr(6)));
-    started_.push_back(process);
-    EXPECT_NE(TopLevelOf(process, L"VelmoraFixtureHung"), nullptr) << "its window stays on the desktop";
+    const std::vector<DWORD> hung = Started(L"fixture_hung");
+    ASSERT_EQ(hung.size(), 1u);
+    EXPECT_NE(TopLevelOf(hung[0], L"VelmoraFixtureHung"), nullptr) << "its window stays on the desktop";
     EXPECT_EQ(TabCount(), 0);
 }
 
