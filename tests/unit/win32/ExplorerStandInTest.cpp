@@ -313,17 +313,28 @@ TEST_F(ExplorerStandInTest, ListFollowsTheWindowWhenItIsHostedAndResized) {
 // clicked twice, then the Backspace key. Input is handled asynchronously, so
 // the checks wait a while for the folder to change.
 void DoubleClickAt(POINT screen) {
-    INPUT inputs[5] = {};
-    const DWORD clicks[] = {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
-    inputs[0].type = INPUT_MOUSE;
-    inputs[0].mi.dx = MulDiv(screen.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-    inputs[0].mi.dy = MulDiv(screen.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    for (int i = 0; i < 4; ++i) {
-        inputs[i + 1].type = INPUT_MOUSE;
-        inputs[i + 1].mi.dwFlags = clicks[i];
+    // Under Wine's virtual desktop a pointer event still on its way can put the
+    // pointer back where it was: place it, confirm it stays, then click.
+    INPUT move{};
+    move.type = INPUT_MOUSE;
+    move.mi.dx = MulDiv(screen.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    move.mi.dy = MulDiv(screen.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    for (int settled = 0, attempt = 0; settled < 3 && attempt < 40; ++attempt) {
+        SetCursorPos(screen.x, screen.y);
+        SendInput(1, &move, sizeof(INPUT));
+        Pump(25);
+        POINT now{};
+        GetCursorPos(&now);
+        settled = (now.x == screen.x && now.y == screen.y) ? settled + 1 : 0;
     }
-    SendInput(5, inputs, sizeof(INPUT));
+    INPUT clicks[4] = {};
+    const DWORD flags[] = {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
+    for (int i = 0; i < 4; ++i) {
+        clicks[i].type = INPUT_MOUSE;
+        clicks[i].mi.dwFlags = flags[i];
+    }
+    SendInput(4, clicks, sizeof(INPUT));
 }
 
 void PressKey(WORD key) {
