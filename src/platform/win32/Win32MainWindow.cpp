@@ -694,22 +694,8 @@ LRESULT Win32MainWindow::OnChildMessage(HWND window, UINT message, WPARAM wParam
     switch (message) {
         case WM_NOTIFY: {
             const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-            if (header->code == TCN_SELCHANGE) {
-                selectionChangedByClick_ = true;
-                if (EventsOn()) events_->OnTabClick(StripOfId(static_cast<int>(header->idFrom)));
-            } else if (header->code == NM_CLICK) {
-                // A click on the tab that is already selected changes no
-                // selection, but the user still means "go there": the pane's
-                // window may have been browsed elsewhere since.
-                const bool changed = selectionChangedByClick_;
-                selectionChangedByClick_ = false;
-                TCHITTESTINFO hit{};
-                GetCursorPos(&hit.pt);
-                ScreenToClient(header->hwndFrom, &hit.pt);
-                const auto tab = SendMessageW(header->hwndFrom, TCM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
-                if (!changed && tab >= 0 && tab == SendMessageW(header->hwndFrom, TCM_GETCURSEL, 0, 0) && EventsOn()) {
-                    events_->OnTabClick(StripOfId(static_cast<int>(header->idFrom)));
-                }
+            if (header->code == TCN_SELCHANGE && EventsOn()) {
+                events_->OnTabClick(StripOfId(static_cast<int>(header->idFrom)));
             }
             return 0;
         }
@@ -790,6 +776,20 @@ LRESULT CALLBACK Win32MainWindow::TabProc(HWND window, UINT message, WPARAM wPar
                 self->events_->OnTabMouseDown(StripOfId(GetDlgCtrlID(window)), ButtonOf(message),
                                               ShiftFromMouse(wParam), GET_X_LPARAM(lParam) * self->TwipsPerPixelX(),
                                               GET_Y_LPARAM(lParam) * self->TwipsPerPixelY());
+            }
+            if (message == WM_LBUTTONDOWN) {
+                // A press on the tab that is already selected changes no
+                // selection, so the control reports nothing; the user still
+                // means "go there" (the pane's window may have been browsed
+                // elsewhere since), so it counts as a click on that tab.
+                TCHITTESTINFO hit{};
+                hit.pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+                const LRESULT tab = SendMessageW(window, TCM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+                if (tab >= 0 && tab == SendMessageW(window, TCM_GETCURSEL, 0, 0)) {
+                    const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
+                    if (self->EventsOn()) self->events_->OnTabClick(StripOfId(GetDlgCtrlID(window)));
+                    return result;
+                }
             }
             break;
         case WM_NCDESTROY:

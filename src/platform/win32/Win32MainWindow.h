@@ -133,8 +133,6 @@ private:
     bool previousInstance_ = false;
     bool eventsStarted_ = false;
     bool shown_ = false;
-    // Set by a selection change, cleared by the click that caused it.
-    bool selectionChangedByClick_ = false;
     platform::WindowState pendingState_ = platform::WindowState::Normal;
 };
 

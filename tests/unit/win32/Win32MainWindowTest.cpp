@@ -318,6 +318,14 @@ TEST_F(Win32MainWindowTest, TabStripsKeepCaptionsTagsAndReportClicks) {
     EXPECT_EQ(events_.log, (std::vector<std::string>{down.str(), "tab-click 0"}));
     EXPECT_EQ(window_->SelectedTab(Strip::Explorer1), 2);
 
+    // A press on the tab that is already selected still counts as a click on it.
+    events_.log.clear();
+    SendMessageW(strip, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(second.left + 3, second.top + 3));
+    SendMessageW(strip, WM_LBUTTONUP, 0, MAKELPARAM(second.left + 3, second.top + 3));
+    ASSERT_EQ(events_.log.size(), 2u);
+    EXPECT_EQ(events_.log[1], "tab-click 0");
+    EXPECT_EQ(window_->SelectedTab(Strip::Explorer1), 2);
+
     window_->ClearTabs(Strip::Explorer1);
     EXPECT_EQ(window_->TabCount(Strip::Explorer1), 0);
     EXPECT_EQ(window_->SelectedTab(Strip::Explorer1), 0);
