@@ -2,7 +2,6 @@
 
 #include <utility>
 
-#include "platform/win32/WinString.h"
 
 namespace velmora::win32 {
 
@@ -85,20 +84,6 @@ private:
 };
 
 }  // namespace
-
-std::vector<std::string> FilesOfDrop(HDROP drop) {
-    std::vector<std::string> files;
-    if (!drop) return files;
-    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-    for (UINT i = 0; i < count; ++i) {
-        const UINT length = DragQueryFileW(drop, i, nullptr, 0);
-        std::wstring path(static_cast<std::size_t>(length) + 1, L'\0');
-        const UINT copied = DragQueryFileW(drop, i, path.data(), length + 1);
-        path.resize(copied);
-        files.push_back(Narrow(path));
-    }
-    return files;
-}
 
 bool RegisterFileDropTarget(HWND window, FilesDropped onDrop) {
     auto* target = new FileDropTarget(std::move(onDrop));

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/DropTarget.h"  // FilesOfDrop
+
 namespace velmora::win32 {
 
 using FilesDropped = std::function<void(const std::vector<std::string>& files)>;
@@ -22,7 +24,5 @@ bool RegisterFileDropTarget(HWND window, FilesDropped onDrop);
 // Undoes the registration; call before the window or onDrop's captures go.
 void RevokeFileDropTarget(HWND window);
 
-// The paths of a CF_HDROP list.
-std::vector<std::string> FilesOfDrop(HDROP drop);
 
 }  // namespace velmora::win32

@@ -34,19 +34,26 @@ bool ReadDroppedFiles(IDataObject* data, std::vector<std::string>& files) {
     if (data->GetData(&format, &medium) != S_OK) return false;
     bool read = false;
     if (auto drop = static_cast<HDROP>(GlobalLock(medium.hGlobal))) {
-        const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-        for (UINT i = 0; i < count; ++i) {
-            const UINT length = DragQueryFileW(drop, i, nullptr, 0);
-            std::wstring path(length + 1, L'\0');
-            DragQueryFileW(drop, i, path.data(), length + 1);
-            path.resize(length);
-            files.push_back(Narrow(path));
-        }
+        files = FilesOfDrop(drop);
         GlobalUnlock(medium.hGlobal);
         read = true;
     }
     ReleaseStgMedium(&medium);
     return read;
+}
+
+std::vector<std::string> FilesOfDrop(HDROP drop) {
+    std::vector<std::string> files;
+    if (!drop) return files;
+    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        const UINT length = DragQueryFileW(drop, i, nullptr, 0);
+        std::wstring path(static_cast<std::size_t>(length) + 1, L'\0');
+        const UINT copied = DragQueryFileW(drop, i, path.data(), length + 1);
+        path.resize(copied);
+        files.push_back(Narrow(path));
+    }
+    return files;
 }
 
 DropTarget::DropTarget(HWND window, OverHandler over, DropHandler drop)

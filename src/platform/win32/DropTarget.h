@@ -4,6 +4,7 @@
 // clang-format off
 #include <windows.h>
 #include <ole2.h>
+#include <shellapi.h>
 // clang-format on
 
 #include <atomic>
@@ -54,7 +55,9 @@ private:
     bool hasFiles_ = false;
 };
 
-// The file list of a data object: nullopt-like (false) when it holds none.
+// The file list of a data object: false when it holds none.
 bool ReadDroppedFiles(IDataObject* data, std::vector<std::string>& files);
+// The UTF-8 paths of a CF_HDROP list, in its order.
+std::vector<std::string> FilesOfDrop(HDROP drop);
 
 }  // namespace velmora::win32
