@@ -82,7 +82,8 @@ std::optional<std::string_view> LauncherList::NameRefusal(std::optional<std::siz
 }
 
 std::optional<std::string_view> LauncherList::Add() {
-    if (path_.empty()) return std::nullopt;
+    // Nothing typed yet is no mistake worth a message: the button does nothing.
+    if (name_.empty() || path_.empty()) return std::nullopt;
     if (std::optional<std::string_view> refusal = NameRefusal(std::nullopt)) return refusal;
     rows_.push_back(LauncherRow{name_, path_});
     if (sorted_) Resort();
@@ -90,7 +91,7 @@ std::optional<std::string_view> LauncherList::Add() {
 }
 
 std::optional<std::string_view> LauncherList::Edit() {
-    if (rows_.empty()) return std::nullopt;
+    if (rows_.empty() || name_.empty()) return std::nullopt;
     if (std::optional<std::string_view> refusal = NameRefusal(selected_)) return refusal;
     if (!selected_) return std::nullopt;
     rows_[*selected_] = LauncherRow{name_, path_};

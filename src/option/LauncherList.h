@@ -68,12 +68,12 @@ public:
     void SetPathText(std::string text) { path_ = std::move(text); }
 
     // "追加": a new row from the two fields, which keep their text. Nothing
-    // happens without a path. Returns the message to show when the name is
-    // refused (NameProblem, the same name, or the same name but for letter
-    // case, an empty name too); the list is then unchanged.
+    // happens, and nothing is said, while either field is empty. Returns the
+    // message to show when the name is refused (NameProblem, the same name, or
+    // the same name but for letter case); the list is then unchanged.
     std::optional<std::string_view> Add();
     // "編集": the selected row takes the two fields (an empty path too).
-    // Nothing happens on an empty list. Returns the message when the name is
+    // Nothing happens on an empty list or with an empty name. Returns the message when the name is
     // refused as for Add, the selected row itself not counting as another.
     std::optional<std::string_view> Edit();
     // "削除": removes the selected row and empties both fields.

@@ -75,7 +75,7 @@ TEST_F(LauncherListTest, NamesTheFileCannotHoldAreRefusedWithAMessage) {
     for (const char* name : {"x[y]", "a;b", "メモ帳", "Note pad", "a\u3000b"})
         EXPECT_EQ(NameProblem(name), std::nullopt) << name;
 
-    EXPECT_EQ(Add("", "C:\\a.exe"), kEmptyNameMessage);
+    EXPECT_EQ(Add("", "C:\\a.exe"), std::nullopt);  // an empty name: nothing happens, no message
     EXPECT_EQ(Add("x=y", "C:\\a.exe"), kNameWithEqualsMessage);
     EXPECT_EQ(list_.rows().size(), 3u);
 }
@@ -111,7 +111,7 @@ TEST_F(LauncherListTest, EditRefusesAnotherRowsNameAndBadNames) {
     list_.SetNameText(" calc");
     EXPECT_EQ(list_.Edit(), kNameEdgeBlankMessage);
     list_.SetNameText("");
-    EXPECT_EQ(list_.Edit(), kEmptyNameMessage);
+    EXPECT_EQ(list_.Edit(), std::nullopt);  // an empty name: nothing happens, no message
     EXPECT_EQ(list_.rows()[1], (LauncherRow{"calc", "C:\\Windows\\System32\\calc.exe"}));
 
     LauncherList empty;
