@@ -281,7 +281,7 @@ TEST_F(AppPaneE2ETest, ATextFileDroppedOnTheStripOpensInItsProgramAndIsCaptured)
     CloseHandle(file);
 
     OleApartment ole;
-    ASSERT_TRUE(ole.Ready());
+    ASSERT_TRUE(ole.Joined());
     PointAt(Strip());
     EXPECT_EQ(DropFilesAtPointer({document}), static_cast<DWORD>(DROPEFFECT_COPY));
     HWND editor = WaitForHosted(L"Notepad");

@@ -11,23 +11,6 @@
 namespace velmora::e2e {
 namespace {
 
-std::wstring FromUtf8(std::string_view text, UINT codePage = CP_UTF8) {
-    if (text.empty()) return {};
-    const int count = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(count), L'\0');
-    MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), count);
-    return wide;
-}
-
-std::string ToCodePage(std::wstring_view wide, UINT codePage) {
-    if (wide.empty()) return {};
-    const int count =
-        WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<size_t>(count), '\0');
-    WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), bytes.data(), count, nullptr, nullptr);
-    return bytes;
-}
-
 // A sent message that never blocks the driver on a hung program.
 bool SendWithin(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR* result = nullptr) {
     DWORD_PTR ignored = 0;
@@ -37,10 +20,27 @@ bool SendWithin(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_P
 
 }  // namespace
 
+std::wstring ToWide(std::string_view text, UINT codePage) {
+    if (text.empty()) return {};
+    const int count = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(count), L'\0');
+    MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), count);
+    return wide;
+}
+
+std::string FromWide(std::wstring_view wide, UINT codePage) {
+    if (wide.empty()) return {};
+    const int count =
+        WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<size_t>(count), '\0');
+    WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), bytes.data(), count, nullptr, nullptr);
+    return bytes;
+}
+
 std::wstring BinaryFolder() {
     // The build writes the folder as the build machine sees it; a Unix path
     // is reached through Wine's drive for the host's root.
-    std::wstring folder = FromUtf8(VELMORA_BIN_DIR);
+    std::wstring folder = ToWide(VELMORA_BIN_DIR);
     if (!folder.empty() && folder.front() == L'/') folder = L"Z:" + folder;
     for (wchar_t& c : folder) {
         if (c == L'/') c = L'\\';
@@ -71,7 +71,7 @@ ProgramFolder::~ProgramFolder() {
 }
 
 void ProgramFolder::WriteSettings(std::string_view utf8) {
-    const std::string bytes = ToCodePage(FromUtf8(utf8), CP_ACP);
+    const std::string bytes = FromWide(ToWide(utf8), CP_ACP);
     HANDLE file =
         CreateFileW(Settings().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot write setting.ini");

@@ -12,6 +12,10 @@
 
 namespace velmora::e2e {
 
+// Text between the drivers' UTF-8 and the platform's UTF-16 or a code page.
+std::wstring ToWide(std::string_view text, UINT codePage = CP_UTF8);
+std::string FromWide(std::wstring_view wide, UINT codePage);
+
 // The folder that holds the built programs, as a Windows path.
 std::wstring BinaryFolder();
 

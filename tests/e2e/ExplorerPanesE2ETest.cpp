@@ -181,16 +181,6 @@ void PutOnClipboard(const std::wstring& text) {
     CloseClipboard();
 }
 
-void Key(WORD key, bool down) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = key;
-    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
-    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
-    SendInput(1, &input, sizeof(input));
-    Sleep(30);
-}
-
 void HoldControl(bool held) {
     BYTE state[256] = {};
     GetKeyboardState(state);
@@ -326,8 +316,8 @@ protected:
     void PopupCommand(int pane, int tab, WORD mnemonic) const {
         RightClickAt(TabCentre(Strip(pane), tab));
         ASSERT_TRUE(WaitFor(PopupMenuOpen, 3000)) << "no popup menu";
-        Key(mnemonic, true);
-        Key(mnemonic, false);
+        SendKey(mnemonic, true);
+        SendKey(mnemonic, false);
         ASSERT_TRUE(WaitFor([] { return !PopupMenuOpen(); }, 3000));
         Settle(*program_);
     }
@@ -448,7 +438,7 @@ TEST_F(ExplorerPanesE2ETest, FilesDroppedOnATabAreMovedOrWithCtrlCopied) {
     TempFolder target(L"drop-target");
     Start("[Tab]\r\n1=Target?" + Narrow(target.Path()) + "\r\n");
     OleApartment ole;
-    ASSERT_TRUE(ole.Ready());
+    ASSERT_TRUE(ole.Joined());
 
     MovePointerTo(TabCentre(Strip(0), 1));
     DropFilesAtPointer({source.File(L"moved.txt"), source.File(L"second.txt")});

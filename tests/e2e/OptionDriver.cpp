@@ -19,23 +19,6 @@ namespace ids = win32::option_ids;
 
 namespace {
 
-std::wstring Wide(std::string_view text, UINT codePage = CP_UTF8) {
-    if (text.empty()) return {};
-    const int count = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(count), L'\0');
-    MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), count);
-    return wide;
-}
-
-std::string Bytes(std::wstring_view wide, UINT codePage) {
-    if (wide.empty()) return {};
-    const int count =
-        WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<size_t>(count), '\0');
-    WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), bytes.data(), count, nullptr, nullptr);
-    return bytes;
-}
-
 // A NUL-separated list ended by an empty entry.
 std::vector<std::wstring> SplitList(const std::vector<wchar_t>& buffer, DWORD length) {
     std::vector<std::wstring> items;
@@ -224,15 +207,6 @@ DWORD DragAndDrop(CLIPFORMAT format, HGLOBAL data) {
     return effect;
 }
 
-void SendKey(WORD key, bool down) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = key;
-    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
-    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
-    SendInput(1, &input, sizeof(input));
-    Sleep(30);
-}
 
 }  // namespace
 
@@ -260,7 +234,7 @@ OptionFolder::~OptionFolder() {
 }
 
 void OptionFolder::WriteSettings(std::string_view utf8) const {
-    const std::string bytes = Bytes(Wide(utf8), CP_ACP);
+    const std::string bytes = FromWide(ToWide(utf8), CP_ACP);
     HANDLE file =
         CreateFileW(Settings().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot write setting.ini");
@@ -552,6 +526,16 @@ void ClickAt(POINT screen) {
     MouseButton(true);
     Sleep(30);
     MouseButton(false);
+    Sleep(30);
+}
+
+void SendKey(WORD key, bool down) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    SendInput(1, &input, sizeof(input));
     Sleep(30);
 }
 

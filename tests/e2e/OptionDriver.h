@@ -17,6 +17,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/win32/ComPtr.h"
+
 namespace velmora::e2e {
 
 // A fresh temporary folder holding a copy of Option.exe; removed with its content.
@@ -121,25 +123,15 @@ void MovePointerTo(POINT screen);
 // Moves the pointer to the window's centre.
 void PointAt(HWND window);
 void ClickAt(POINT screen);
+// One key pressed or released through the input queue.
+void SendKey(WORD key, bool down);
 // Presses the keys in order and releases them in reverse.
 void PressKeys(std::initializer_list<WORD> virtualKeys);
 // Types the characters as an input method delivers them (VK_PACKET).
 void TypeCharacters(std::wstring_view text);
 
 // OLE on the calling thread for as long as it lives (drag and drop needs it).
-class OleApartment {
-public:
-    OleApartment() : result_(OleInitialize(nullptr)) {}
-    ~OleApartment() {
-        if (SUCCEEDED(result_)) OleUninitialize();
-    }
-    OleApartment(const OleApartment&) = delete;
-    OleApartment& operator=(const OleApartment&) = delete;
-    bool Ready() const { return SUCCEEDED(result_); }
-
-private:
-    HRESULT result_;
-};
+using win32::OleApartment;
 
 // Drags a list of files from this process and drops it at the pointer's
 // position, as Explorer would. Needs OLE initialised on this thread. Returns

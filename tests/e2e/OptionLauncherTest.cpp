@@ -198,7 +198,7 @@ TEST_F(OptionLauncherTest, BrowseDialogFillsOrEmptiesThePathFields) {
 
 TEST_F(OptionLauncherTest, DroppedFilesFillTheFieldsTheyLandOn) {
     OleApartment ole;
-    ASSERT_TRUE(ole.Ready());
+    ASSERT_TRUE(ole.Joined());
     auto dropOn = [this](int id, const std::vector<std::wstring>& files) {
         PointAt(option_->Control(id));
         const DWORD effect = DropFilesAtPointer(files);
