@@ -37,6 +37,20 @@ std::string FromWide(std::wstring_view wide, UINT codePage) {
     return bytes;
 }
 
+PROCESS_INFORMATION StartProgram(const std::wstring& program, const std::wstring& folder) {
+    std::wstring commandLine = L"\"" + program + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                        &startup, &process)) {
+        return {};
+    }
+    CloseHandle(process.hThread);
+    process.hThread = nullptr;
+    return process;
+}
+
 std::wstring BinaryFolder() {
     // The build writes the folder as the build machine sees it; a Unix path
     // is reached through Wine's drive for the host's root.
@@ -95,16 +109,7 @@ std::optional<std::wstring> ProgramFolder::Read(const wchar_t* section, const wc
 
 Velmora::Velmora(const ProgramFolder& folder) {
     const std::wstring program = folder.Program();
-    std::wstring commandLine = L"\"" + program + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.Path().c_str(),
-                        &startup, &process_)) {
-        process_ = {};
-        return;
-    }
-    CloseHandle(process_.hThread);
-    process_.hThread = nullptr;
+    process_ = StartProgram(program, folder.Path());
 }
 
 Velmora::~Velmora() {

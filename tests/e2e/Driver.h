@@ -16,6 +16,10 @@ namespace velmora::e2e {
 std::wstring ToWide(std::string_view text, UINT codePage = CP_UTF8);
 std::string FromWide(std::wstring_view wide, UINT codePage);
 
+// Starts a program in a folder, as Explorer would (no arguments); the thread
+// handle is closed, the process handle is the caller's. All zero on failure.
+PROCESS_INFORMATION StartProgram(const std::wstring& program, const std::wstring& folder);
+
 // The folder that holds the built programs, as a Windows path.
 std::wstring BinaryFolder();
 

@@ -284,16 +284,7 @@ std::vector<std::wstring> OptionFolder::Keys(const wchar_t* section) const {
 
 OptionProcess::OptionProcess(const OptionFolder& folder) {
     const std::wstring program = folder.Program();
-    std::wstring commandLine = L"\"" + program + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.Path().c_str(),
-                        &startup, &process_)) {
-        process_ = {};
-        return;
-    }
-    CloseHandle(process_.hThread);
-    process_.hThread = nullptr;
+    process_ = StartProgram(program, folder.Path());
 }
 
 OptionProcess::~OptionProcess() {
