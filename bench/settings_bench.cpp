@@ -7,8 +7,8 @@
 #include <fstream>
 #include <string>
 
-#include "platform/CodePage.h"
-#include "platform/FileSystem.h"
+#include "settings/CodePage.h"
+#include "settings/FileSystem.h"
 #include "settings/ProfileStore.h"
 
 namespace {
@@ -16,8 +16,8 @@ namespace {
 using velmora::settings::ProfileStore;
 
 struct Fixture {
-    std::unique_ptr<velmora::platform::FileSystem> files = velmora::platform::MakeHostFileSystem();
-    std::unique_ptr<velmora::platform::CodePage> codePage = velmora::platform::MakeCp932CodePage();
+    std::unique_ptr<velmora::settings::FileSystem> files = velmora::settings::MakeHostFileSystem();
+    std::unique_ptr<velmora::settings::CodePage> codePage = velmora::settings::MakeCp932CodePage();
     ProfileStore store{*files, *codePage};
     std::string path;
 

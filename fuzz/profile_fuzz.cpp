@@ -8,15 +8,15 @@
 #include <string>
 #include <string_view>
 
-#include "platform/CodePage.h"
+#include "settings/CodePage.h"
 #include "settings/ProfileDocument.h"
 
 using velmora::settings::ProfileDocument;
 
 namespace {
 
-velmora::platform::CodePage& Cp932() {
-    static auto codePage = velmora::platform::MakeCp932CodePage();
+velmora::settings::CodePage& Cp932() {
+    static auto codePage = velmora::settings::MakeCp932CodePage();
     return *codePage;
 }
 

@@ -8,8 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/CodePage.h"
-#include "platform/FileSystem.h"
+#include "settings/CodePage.h"
+#include "settings/FileSystem.h"
 #include "platform/win32/OptionWindow.h"
 #include "platform/win32/WinString.h"
 #include "settings/ProfileStore.h"
@@ -42,8 +42,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
 
     int exitCode = 1;
     {
-        std::unique_ptr<velmora::platform::FileSystem> files = velmora::platform::MakeHostFileSystem();
-        std::unique_ptr<velmora::platform::CodePage> codePage = velmora::platform::MakeHostCodePage();
+        std::unique_ptr<velmora::settings::FileSystem> files = velmora::settings::MakeHostFileSystem();
+        std::unique_ptr<velmora::settings::CodePage> codePage = velmora::settings::MakeHostCodePage();
         velmora::settings::ProfileStore store(*files, *codePage);
         velmora::win32::OptionWindow form(store, ProgramFolder());
         if (form.Create(instance, show)) {

@@ -54,8 +54,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         win32::Win32Shell shell;
         win32::Win32Clipboard clipboard;
         win32::Win32Clock clock;
-        auto files = platform::MakeHostFileSystem();
-        auto codePage = platform::MakeHostCodePage();
+        auto files = settings::MakeHostFileSystem();
+        auto codePage = settings::MakeHostCodePage();
         platform::ProgramInfo program{ProgramFolder(), "Velmora", VELMORA_VERSION_MAJOR, VELMORA_VERSION_MINOR,
                                       VELMORA_VERSION_PATCH};
         platform::Desktop desktop{window,    windows, explorers, processes, shell,

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/CodePage.h"
-#include "platform/FileSystem.h"
+#include "settings/CodePage.h"
+#include "settings/FileSystem.h"
 #include "platform/win32/WinString.h"
 #include "settings/ProfileStore.h"
 
@@ -42,8 +42,8 @@ int main() {
                 "\\Some Application\\application" + std::to_string(i) + ".exe\r\n";
     }
     text += "[pos]\r\nX01=150\r\nY01=-300\r\n";
-    auto files = velmora::platform::MakeHostFileSystem();
-    auto codePage = velmora::platform::MakeHostCodePage();
+    auto files = velmora::settings::MakeHostFileSystem();
+    auto codePage = velmora::settings::MakeHostCodePage();
     files->WriteAllAtomic(path, text);
 
     velmora::settings::ProfileStore store(*files, *codePage);

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <array>
 
-#include "explorer/PathHelpers.h"
+#include "base/Paths.h"
 #include "settings/SettingKeys.h"
-#include "shell/TabHitTest.h"
-#include "shell/Twips.h"
+#include "base/TabHitTest.h"
+#include "base/Twips.h"
 #include "shell/WindowApi.h"
 
 namespace velmora::apps {
@@ -23,7 +23,7 @@ std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
 // A frame smaller than its offsets leaves no room, not a negative size.
 std::int32_t RoomLeft(double frameSize, std::int32_t offset) {
-    return static_cast<std::int32_t>(std::max<std::int64_t>(0, shell::RoundHalfEven(frameSize - offset)));
+    return static_cast<std::int32_t>(std::max<std::int64_t>(0, base::RoundHalfEven(frameSize - offset)));
 }
 
 }  // namespace
@@ -38,10 +38,10 @@ WindowVerdict JudgeStartedWindow(const TopLevelFacts& window, std::uint32_t star
 }
 
 std::optional<std::string> LaunchCommandLine(const std::string& path, platform::Processes& processes) {
-    if (explorer::HasExeExtension(path)) return Quoted(path);
-    const std::optional<std::string> program = processes.FindExecutable(path);
+    if (base::HasExeExtension(path)) return Quoted(path);
+    const std::optional<std::string> program = processes.AssociatedProgram(path);
     // Only a program is started directly; anything else the shell would have to interpret.
-    if (!program || !explorer::HasExeExtension(*program)) return std::nullopt;
+    if (!program || !base::HasExeExtension(*program)) return std::nullopt;
     return Quoted(*program) + " " + Quoted(path);
 }
 
@@ -82,7 +82,7 @@ void AppPane::OpenInPane(const std::string& path) {
     state_.paneWindow[kAppPane] = captured.handle;
     if (captured.handle == 0) return;
     platform::MainWindow& window = desktop_.window;
-    window.AddTab(Strip::Apps, explorer::FileTitle(path));
+    window.AddTab(Strip::Apps, base::FileTitle(path));
     window.SetTabTag(Strip::Apps, window.TabCount(Strip::Apps), std::to_string(captured.handle));
     tabs_.push_back(captured);
     FitHostedWindows();
@@ -108,17 +108,17 @@ HostedWindow AppPane::StartAppWindow(const std::string& path, WindowHandle paren
     platform::WindowManager& windows = desktop_.windows;
     if (found.handle == 0) {
         // The program stays running where it is; only we could not find its window.
-        desktop_.window.MessageBox(std::string(kNotFoundMessage), desktop_.program.title);
+        desktop_.window.ShowMessage(std::string(kNotFoundMessage), desktop_.program.title);
         return {};
     }
     if (!Answers(found.handle)) {
-        desktop_.window.MessageBox(std::string(kNotRespondingMessage), desktop_.program.title);
+        desktop_.window.ShowMessage(std::string(kNotRespondingMessage), desktop_.program.title);
         return {};
     }
     // The platform refuses a program running with higher rights than ours; a window that is not inside the pane
     // is no capture, and a tab for it would claim what we do not hold.
     if (!windows.SetParent(found.handle, parent) || windows.GetParent(found.handle) != parent) {
-        desktop_.window.MessageBox(std::string(kRefusedMessage), desktop_.program.title);
+        desktop_.window.ShowMessage(std::string(kRefusedMessage), desktop_.program.title);
         return {};
     }
     windows.ShowWindow(found.handle, platform::kShowMaximized);
@@ -130,7 +130,7 @@ HostedWindow AppPane::FindStartedWindow(std::uint32_t processId) {
     for (const WindowHandle window : windows.TopLevelWindows()) {
         const platform::WindowIdentity identity = windows.GetIdentity(window);
         const TopLevelFacts facts{windows.IsWindowVisible(window), windows.GetOwner(window) != 0,
-                                  windows.GetWindowText(window), windows.GetClassName(window), identity.processId};
+                                  windows.WindowTitle(window), windows.ClassName(window), identity.processId};
         if (JudgeStartedWindow(facts, processId) == WindowVerdict::Taken) return {window, identity};
     }
     return {};
@@ -165,7 +165,7 @@ void AppPane::FitHostedWindows() {
 
 void AppPane::FitInto(int pane, WindowHandle window) {
     const auto index = static_cast<std::size_t>(pane);
-    const platform::TwipsRect frame = desktop_.window.Bounds(kHostAreas[index]);
+    const base::TwipsRect frame = desktop_.window.Bounds(kHostAreas[index]);
     const std::int32_t left = state_.paneOffsetX[index];
     const std::int32_t top = state_.paneOffsetY[index];
     shell::MoveWindowTwips(desktop_.windows, desktop_.window, window, left, top, RoomLeft(frame.width, left),
@@ -199,7 +199,7 @@ void AppPane::OnTabMouseDown(int button, double x) {
     platform::MainWindow& window = desktop_.window;
     std::vector<double> widths;
     for (int tab = 1; tab <= window.TabCount(Strip::Apps); ++tab) widths.push_back(window.TabWidth(Strip::Apps, tab));
-    const int tab = shell::HitTestTab(widths, x);
+    const int tab = base::HitTestTab(widths, x);
     if (tab == 0 || tab > static_cast<int>(tabs_.size())) return;
     state_.popupTabIndex = tab;
     popupWindow_ = tabs_[static_cast<std::size_t>(tab - 1)];
@@ -224,7 +224,7 @@ void AppPane::OnTakeOut() {
     if (StillOurs(hosted)) {
         // The tab stays: the user can try again once the program answers.
         if (!Answers(hosted.handle)) {
-            desktop_.window.MessageBox(std::string(kNotRespondingMessage), desktop_.program.title);
+            desktop_.window.ShowMessage(std::string(kNotRespondingMessage), desktop_.program.title);
             return;
         }
         // Capture changed nothing but the parent, so giving the parent back is all there is to undo.

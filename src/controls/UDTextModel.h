@@ -9,6 +9,8 @@
 #include <variant>
 #include <vector>
 
+#include "base/Geometry.h"
+
 namespace velmora::controls {
 
 // ---- Number text shared by the field and its hosts ----
@@ -40,18 +42,9 @@ struct UDFont {
     bool operator==(const UDFont&) const = default;
 };
 
-// A rectangle in twips, relative to the control.
-struct UDTextRect {
-    double left = 0;
-    double top = 0;
-    double width = 0;
-    double height = 0;
-    bool operator==(const UDTextRect&) const = default;
-};
-
 struct UDTextLayout {
-    UDTextRect text;
-    UDTextRect arrows;
+    base::TwipsRect text;
+    base::TwipsRect arrows;
     bool operator==(const UDTextLayout&) const = default;
 };
 

@@ -5,11 +5,11 @@
 #include <limits>
 #include <optional>
 
-#include "explorer/PathHelpers.h"
+#include "base/Paths.h"
 #include "settings/ModIni.h"
 #include "settings/SettingKeys.h"
-#include "shell/TabHitTest.h"
-#include "shell/Twips.h"
+#include "base/TabHitTest.h"
+#include "base/Twips.h"
 #include "shell/WindowApi.h"
 
 namespace velmora::explorer {
@@ -49,7 +49,7 @@ Strip StripOf(int pane) { return pane == 0 ? Strip::Explorer1 : Strip::Explorer2
 
 // A size that reaches from the offset to the frame's far edge, in whole twips.
 std::int32_t Extent(double frameSize, std::int32_t offset) {
-    const std::int64_t extent = shell::RoundHalfEven(frameSize - static_cast<double>(offset));
+    const std::int64_t extent = base::RoundHalfEven(frameSize - static_cast<double>(offset));
     return static_cast<std::int32_t>(std::clamp<std::int64_t>(extent, 0, std::numeric_limits<std::int32_t>::max()));
 }
 
@@ -109,7 +109,7 @@ bool ExplorerPanes::Capture(int pane) {
     if (!explorer) {
         // Without its Explorer panes the program has nothing to show; it ends
         // before anything is saved, so the settings stay as they were.
-        desktop_.window.MessageBox(std::string(kCaptureFailedText), std::string(kCaptureFailedTitle));
+        desktop_.window.ShowMessage(std::string(kCaptureFailedText), std::string(kCaptureFailedTitle));
         desktop_.window.EndProgramNow();
         return false;
     }
@@ -140,7 +140,7 @@ WindowHandle ExplorerPanes::PrepareExplorerWindow(platform::ExplorerWindow& expl
 }
 
 void ExplorerPanes::Place(int pane, WindowHandle window) {
-    const platform::TwipsRect frame = desktop_.window.Bounds(kHostAreas[Slot(pane)]);
+    const base::TwipsRect frame = desktop_.window.Bounds(kHostAreas[Slot(pane)]);
     const std::int32_t left = state_.paneOffsetX[Slot(pane)];
     const std::int32_t top = state_.paneOffsetY[Slot(pane)];
     // The offsets move only the top-left corner: the right and bottom edges
@@ -209,7 +209,7 @@ int ExplorerPanes::TabAt(int pane, double x) {
     std::vector<double> widths;
     for (int tab = 1; tab <= window.TabCount(StripOf(pane)); ++tab)
         widths.push_back(window.TabWidth(StripOf(pane), tab));
-    return shell::HitTestTab(widths, x);
+    return base::HitTestTab(widths, x);
 }
 
 void ExplorerPanes::MouseDown(int pane, int button, double x) {
@@ -254,7 +254,7 @@ void ExplorerPanes::Drop(int pane, bool hasFiles, const std::vector<std::string>
     // One operation per file: each names its own target, and a failure (shown
     // by the shell's own dialog) does not stop the others.
     for (const std::string& file : files) {
-        desktop_.shell.FileOperation(window.Handle(), operation, file, JoinPath(folder, GetFileName(file)));
+        desktop_.shell.FileOperation(window.Handle(), operation, file, base::JoinPath(folder, base::GetFileName(file)));
     }
 }
 

@@ -4,7 +4,7 @@
 
 namespace velmora::explorer {
 
-bool IsTabPath(std::string_view path, platform::FileSystem& files) {
+bool IsTabPath(std::string_view path, settings::FileSystem& files) {
     if (path.empty()) return false;
     if (path.back() == '}' || path.starts_with("::{")) return true;
     return files.DirectoryExists(std::string(path));

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "platform/FileSystem.h"
+#include "settings/FileSystem.h"
 
 namespace velmora::explorer {
 
@@ -11,6 +11,6 @@ namespace velmora::explorer {
 // whether it exists; any other path must name an existing folder, taken
 // unchanged (a relative path is relative to the current folder). Empty text
 // and files are not tab paths.
-bool IsTabPath(std::string_view path, platform::FileSystem& files);
+bool IsTabPath(std::string_view path, settings::FileSystem& files);
 
 }  // namespace velmora::explorer

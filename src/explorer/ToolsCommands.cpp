@@ -85,7 +85,7 @@ void ToolsCommands::OpenReadMe() {
 
 void ToolsCommands::OpenHomePage() { desktop_.shell.Open(desktop_.window.Handle(), std::string(kHomePage)); }
 
-void ToolsCommands::ShowAbout() { desktop_.window.MessageBox(AboutText(desktop_.program), desktop_.program.title); }
+void ToolsCommands::ShowAbout() { desktop_.window.ShowMessage(AboutText(desktop_.program), desktop_.program.title); }
 
 std::string ToolsCommands::AboutText(const platform::ProgramInfo& program) {
     return program.title + " Ver" + std::to_string(program.versionMajor) + "." + std::to_string(program.versionMinor) +

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <numeric>
 
-#include "explorer/PathHelpers.h"
+#include "base/Paths.h"
 
 namespace velmora::option {
 
@@ -150,20 +150,20 @@ void LauncherList::Resort() {
 
 void LauncherList::TakeBrowseResult(std::string chosen) {
     path_ = std::move(chosen);
-    name_ = explorer::FileTitle(path_);
+    name_ = base::FileTitle(path_);
 }
 
 void LauncherList::DropOnName(const std::vector<std::string>& files) {
     std::optional<std::string> file = FirstDroppedFile(files);
     if (!file) return;
     path_ = *file;
-    name_ = explorer::FileTitle(*file);
+    name_ = base::FileTitle(*file);
 }
 
 void LauncherList::DropOnPath(const std::vector<std::string>& files) {
     std::optional<std::string> file = FirstDroppedFile(files);
     if (!file) return;
-    name_ = explorer::FileTitle(*file);
+    name_ = base::FileTitle(*file);
     path_ = *file;
 }
 

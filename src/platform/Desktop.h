@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/CodePage.h"
+#include "settings/CodePage.h"
 #include "platform/Explorer.h"
-#include "platform/FileSystem.h"
+#include "settings/FileSystem.h"
 #include "platform/MainWindow.h"
 #include "platform/Processes.h"
 #include "platform/Shell.h"
@@ -21,8 +21,8 @@ struct Desktop {
     Shell& shell;
     Clipboard& clipboard;
     Clock& clock;
-    FileSystem& files;
-    CodePage& codePage;
+    settings::FileSystem& files;
+    settings::CodePage& codePage;
     ProgramInfo program;
 };
 

@@ -73,8 +73,8 @@ public:
     virtual WindowHandle Handle() = 0;
     virtual WindowState GetState() = 0;
     virtual void SetState(WindowState state) = 0;
-    virtual TwipsRect OuterRect() = 0;  // left, top, width, height of the whole window
-    virtual void MoveOuter(const TwipsRect& rect) = 0;
+    virtual base::TwipsRect OuterRect() = 0;  // left, top, width, height of the whole window
+    virtual void MoveOuter(const base::TwipsRect& rect) = 0;
     virtual double ClientWidth() = 0;
     virtual double ClientHeight() = 0;
     virtual double TwipsPerPixelX() = 0;
@@ -98,8 +98,8 @@ public:
     virtual void ShowPopup(PopupMenu menu) = 0;
 
     // Controls.
-    virtual void Place(Control control, const TwipsRect& rect) = 0;
-    virtual TwipsRect Bounds(Control control) = 0;
+    virtual void Place(Control control, const base::TwipsRect& rect) = 0;
+    virtual base::TwipsRect Bounds(Control control) = 0;
     virtual void SetVisible(Control control, bool visible) = 0;
     virtual bool IsVisible(Control control) = 0;
     virtual void SetBarColour(int bar, BarColour colour) = 0;
@@ -124,7 +124,7 @@ public:
     virtual std::vector<std::string> ComboItems() = 0;
 
     // A message box with an OK button only; icon none.
-    virtual void MessageBox(const std::string& text, const std::string& title) = 0;
+    virtual void ShowMessage(const std::string& text, const std::string& title) = 0;
 };
 
 // The events of the main window, raised by the runtime on the user-interface

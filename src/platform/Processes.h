@@ -28,7 +28,7 @@ public:
     // time-out or when the process cannot be opened.
     virtual bool WaitForInputIdle(std::uint32_t processId, std::uint32_t timeoutMs) = 0;
     // The program associated with a document; nullopt when there is none.
-    virtual std::optional<std::string> FindExecutable(const std::string& document) = 0;
+    virtual std::optional<std::string> AssociatedProgram(const std::string& document) = 0;
     // Starts a program by its path (no arguments) to be waited for; nullptr when it cannot start.
     virtual std::unique_ptr<RunningProcess> Launch(const std::string& path) = 0;
 };

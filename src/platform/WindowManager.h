@@ -29,8 +29,8 @@ public:
     virtual bool SetParent(WindowHandle window, WindowHandle newParent) = 0;
     virtual void ShowWindow(WindowHandle window, int command) = 0;
     // In the parent's client coordinates, with repainting.
-    virtual void MoveWindow(WindowHandle window, PixelRect rect) = 0;
-    virtual PixelRect GetWindowRect(WindowHandle window) = 0;  // relative to the parent's client area
+    virtual void MoveWindow(WindowHandle window, base::PixelRect rect) = 0;
+    virtual base::PixelRect GetWindowRect(WindowHandle window) = 0;  // relative to the parent's client area
     virtual bool SetForegroundWindow(WindowHandle window) = 0;
 
     virtual bool RegisterHotKey(WindowHandle window, int id, std::uint32_t modifiers, std::uint32_t keyCode) = 0;
@@ -43,8 +43,8 @@ public:
 
     // Every top-level window, top of the z-order first.
     virtual std::vector<WindowHandle> TopLevelWindows() = 0;
-    virtual std::string GetWindowText(WindowHandle window) = 0;
-    virtual std::string GetClassName(WindowHandle window) = 0;
+    virtual std::string WindowTitle(WindowHandle window) = 0;
+    virtual std::string ClassName(WindowHandle window) = 0;
     virtual bool IsWindowVisible(WindowHandle window) = 0;
     virtual WindowHandle GetOwner(WindowHandle window) = 0;
     virtual WindowIdentity GetIdentity(WindowHandle window) = 0;

@@ -230,7 +230,7 @@ void SplitLines(std::string_view body, std::size_t unit, Emit&& emit) {
 // is read character by character (the code pages in question have at most two
 // bytes per character), each bad byte standing in as U+FFFD. When `mixed` is
 // given it receives the same text with the bad bytes themselves instead.
-std::string DecodeAnsiLine(std::string_view raw, platform::CodePage& codePage, bool& exact,
+std::string DecodeAnsiLine(std::string_view raw, settings::CodePage& codePage, bool& exact,
                            std::string* mixed = nullptr) {
     if (IsAscii(raw)) return std::string(raw);
     if (auto text = codePage.ToUtf8(raw)) return *std::move(text);
@@ -267,7 +267,7 @@ std::string DecodeAnsiLine(std::string_view raw, platform::CodePage& codePage, b
 // become UTF-8 and its bad bytes stay as they are, as long as the result reads
 // back as the same text; otherwise (bad bytes that happen to form UTF-8) the
 // text is written, so that the file means what it meant.
-std::string UndecodedAnsiLineAsUtf8(const ProfileDocument::Line& line, platform::CodePage& codePage) {
+std::string UndecodedAnsiLineAsUtf8(const ProfileDocument::Line& line, settings::CodePage& codePage) {
     bool exact = true;
     std::string mixed;
     DecodeAnsiLine(line.raw, codePage, exact, &mixed);
@@ -276,7 +276,7 @@ std::string UndecodedAnsiLineAsUtf8(const ProfileDocument::Line& line, platform:
 
 }  // namespace
 
-ProfileDocument ProfileDocument::FromBytes(std::string_view bytes, platform::CodePage& codePage) {
+ProfileDocument ProfileDocument::FromBytes(std::string_view bytes, settings::CodePage& codePage) {
     ProfileDocument document;
     std::string_view body = bytes;
     if (body.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
@@ -336,7 +336,7 @@ ProfileDocument ProfileDocument::FromText(std::string_view utf8) {
     return document;
 }
 
-std::string ProfileDocument::ToBytes(platform::CodePage& codePage) const {
+std::string ProfileDocument::ToBytes(settings::CodePage& codePage) const {
     std::string out;
     switch (encoding_) {
         case FileEncoding::Ansi: {

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/CodePage.h"
+#include "settings/CodePage.h"
 
 namespace velmora::settings {
 
@@ -35,12 +35,12 @@ public:
     // Decodes a file: UTF-8 or UTF-16LE when it starts with their byte-order
     // mark, the ANSI code page otherwise. Never fails: bytes the code page
     // cannot decode are kept as they are on unchanged lines.
-    static ProfileDocument FromBytes(std::string_view bytes, platform::CodePage& codePage);
+    static ProfileDocument FromBytes(std::string_view bytes, settings::CodePage& codePage);
     // Parses UTF-8 text (no byte-order mark); the result saves as ANSI.
     static ProfileDocument FromText(std::string_view utf8);
 
     // The file's bytes; unchanged lines come back exactly as read.
-    std::string ToBytes(platform::CodePage& codePage) const;
+    std::string ToBytes(settings::CodePage& codePage) const;
 
     // Value of a key (quotes removed), or nullopt when the section or key is missing.
     std::optional<std::string> GetString(std::string_view section, std::string_view key) const;

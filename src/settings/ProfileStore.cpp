@@ -2,11 +2,11 @@
 
 namespace velmora::settings {
 
-ProfileStore::ProfileStore(platform::FileSystem& files, platform::CodePage& codePage)
+ProfileStore::ProfileStore(settings::FileSystem& files, settings::CodePage& codePage)
     : files_(files), codePage_(codePage) {}
 
 const ProfileDocument& ProfileStore::Load(const std::string& path, bool* unreadable) {
-    const std::optional<platform::FileStamp> stamp = files_.Stamp(path);
+    const std::optional<settings::FileStamp> stamp = files_.Stamp(path);
     auto cached = cache_.find(path);
     if (!stamp) {
         if (cached != cache_.end()) cache_.erase(cached);
@@ -34,7 +34,7 @@ const ProfileDocument& ProfileStore::Load(const std::string& path, bool* unreada
 bool ProfileStore::Store(const std::string& path, ProfileDocument document) {
     const std::string bytes = document.ToBytes(codePage_);
     if (!files_.WriteAllAtomic(path, bytes)) return false;  // the cache still holds what the file holds
-    const std::optional<platform::FileStamp> stamp = files_.Stamp(path);
+    const std::optional<settings::FileStamp> stamp = files_.Stamp(path);
     if (!stamp) {
         cache_.erase(path);
         return true;

@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/CodePage.h"
-#include "platform/FileSystem.h"
+#include "settings/CodePage.h"
+#include "settings/FileSystem.h"
 #include "settings/ProfileDocument.h"
 
 namespace velmora::settings {
@@ -19,7 +19,7 @@ namespace velmora::settings {
 // not change since the last read is served from memory.
 class ProfileStore {
 public:
-    ProfileStore(platform::FileSystem& files, platform::CodePage& codePage);
+    ProfileStore(settings::FileSystem& files, settings::CodePage& codePage);
 
     std::optional<std::string> ReadString(const std::string& path, std::string_view section, std::string_view key);
     std::int32_t ReadInt(const std::string& path, std::string_view section, std::string_view key,
@@ -35,7 +35,7 @@ public:
 
 private:
     struct Cached {
-        platform::FileStamp stamp;
+        settings::FileStamp stamp;
         ProfileDocument document;
     };
     // The current document of the file (empty when missing), read again only
@@ -44,8 +44,8 @@ private:
     const ProfileDocument& Load(const std::string& path, bool* unreadable = nullptr);
     bool Store(const std::string& path, ProfileDocument document);
 
-    platform::FileSystem& files_;
-    platform::CodePage& codePage_;
+    settings::FileSystem& files_;
+    settings::CodePage& codePage_;
     std::map<std::string, Cached> cache_;
     ProfileDocument missing_;
 };

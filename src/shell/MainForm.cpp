@@ -9,7 +9,7 @@
 #include "settings/Hotkey.h"
 #include "settings/SettingKeys.h"
 #include "settings/TabCodec.h"
-#include "shell/Twips.h"
+#include "base/Twips.h"
 
 namespace velmora::shell {
 namespace {
@@ -31,7 +31,7 @@ constexpr std::array<std::string_view, 2> kTabKeys{"1", "2"};
 static_assert(platform::kButtonLeft == kLeftButton && platform::kButtonRight == kRightButton,
               "the runtime's button bits go to the layout model unchanged");
 
-platform::TwipsRect ToTwips(const Rect& rect) { return {rect.left, rect.top, rect.width, rect.height}; }
+base::TwipsRect ToTwips(const base::TwipsRect& rect) { return {rect.left, rect.top, rect.width, rect.height}; }
 
 // A setting outside its range is a hand-edited file; it counts as missing.
 std::int32_t ReadRanged(const settings::IniFile& ini, const settings::SettingKey& key, std::int32_t low,
@@ -44,7 +44,7 @@ std::int32_t ReadRanged(const settings::IniFile& ini, const settings::SettingKey
 // command halves odd sizes), and every reader takes only the whole-number part
 // anyway; rounding halves to even, as the layout does, keeps the saved value
 // the nearest one rather than cutting it.
-std::int64_t WholeTwips(double twips) { return RoundHalfEven(twips); }
+std::int64_t WholeTwips(double twips) { return base::RoundHalfEven(twips); }
 
 }  // namespace
 
@@ -182,7 +182,7 @@ void MainForm::SaveState() {
         settings::WriteSetting(ini, keys::Bar2, WholeTwips(layout_.SplitBarPosition(1)));
         // A maximised or minimised window keeps the last normal place for the next start.
         if (state == WindowState::Normal) {
-            const platform::TwipsRect outer = window.OuterRect();
+            const base::TwipsRect outer = window.OuterRect();
             settings::WriteSetting(ini, keys::X, WholeTwips(outer.left));
             settings::WriteSetting(ini, keys::Y, WholeTwips(outer.top));
             settings::WriteSetting(ini, keys::W, WholeTwips(outer.width));
@@ -396,9 +396,9 @@ void MainForm::OnSplitMouseUp(int bar, int /*button*/, double /*x*/, double /*y*
 
 WindowMetrics MainForm::Metrics() {
     platform::MainWindow& window = desktop_.window;
-    const platform::TwipsRect outer = window.OuterRect();
-    return WindowMetrics{window.GetState() == WindowState::Minimized, Size{outer.width, outer.height},
-                         Size{window.ClientWidth(), window.ClientHeight()}};
+    const base::TwipsRect outer = window.OuterRect();
+    return WindowMetrics{window.GetState() == WindowState::Minimized, base::TwipsSize{outer.width, outer.height},
+                         base::TwipsSize{window.ClientWidth(), window.ClientHeight()}};
 }
 
 void MainForm::FinishCommand(const LayoutOutcome& outcome) {
@@ -410,7 +410,7 @@ void MainForm::FinishCommand(const LayoutOutcome& outcome) {
 void MainForm::FollowOuterSize(const LayoutOutcome& outcome) {
     if (!outcome.outerSize) return;
     // Resizing raises the resize event again, which lays the panes out for the new size.
-    const platform::TwipsRect outer = desktop_.window.OuterRect();
+    const base::TwipsRect outer = desktop_.window.OuterRect();
     desktop_.window.MoveOuter({outer.left, outer.top, outcome.outerSize->width, outcome.outerSize->height});
 }
 

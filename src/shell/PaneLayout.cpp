@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "shell/Twips.h"
+#include "base/Twips.h"
 
 namespace velmora::shell {
 
@@ -21,7 +21,7 @@ constexpr double kExplorerHostTop = 270;
 constexpr double kApplicationHostTop = 300;
 constexpr double kLauncherWidth = 2175;
 
-double Whole(double twips) { return static_cast<double>(RoundHalfEven(twips)); }
+double Whole(double twips) { return static_cast<double>(base::RoundHalfEven(twips)); }
 
 // A pane or bar too small for its fixed parts would get a negative size, which no control can take.
 double NonNegative(double extent) { return std::max(extent, 0.0); }
@@ -30,24 +30,24 @@ double NonNegative(double extent) { return std::max(extent, 0.0); }
 
 PaneLayout::PaneLayout(std::function<void()> fitHostedWindows)
     : fitHostedWindows_(std::move(fitHostedWindows)),
-      frames_{Rect{0, 0, 3375, 2295}, Rect{5280, 0, 4335, 2295}, Rect{0, 3240, 4335, 2295}},
+      frames_{base::TwipsRect{0, 0, 3375, 2295}, base::TwipsRect{5280, 0, 4335, 2295}, base::TwipsRect{0, 3240, 4335, 2295}},
       frameVisible_{true, true, false},
-      bars_{Rect{4920, 0, kBarThickness, 5415}, Rect{0, 2880, 7215, kBarThickness}},
+      bars_{base::TwipsRect{4920, 0, kBarThickness, 5415}, base::TwipsRect{0, 2880, 7215, kBarThickness}},
       barVisible_{true, true},
       barPaint_{BarPaint::kFace, BarPaint::kFace} {
-    launcherBox_ = Rect{0, 0, kLauncherWidth, kTabStripHeight};
+    launcherBox_ = base::TwipsRect{0, 0, kLauncherWidth, kTabStripHeight};
     for (int pane = 0; pane < kPaneCount; ++pane) {
         LayOutInner(pane);
     }
 }
 
 double PaneLayout::SplitBarPosition(int bar) const {
-    const Rect& rect = bars_.at(bar);
+    const base::TwipsRect& rect = bars_.at(bar);
     return bar == 0 ? rect.left : rect.top;
 }
 
 void PaneLayout::SetSplitBarPosition(int bar, double position) {
-    Rect& rect = bars_.at(bar);
+    base::TwipsRect& rect = bars_.at(bar);
     (bar == 0 ? rect.left : rect.top) = position;
 }
 
@@ -59,7 +59,7 @@ LayoutOutcome PaneLayout::Layout(const WindowMetrics& window) {
     outcome.laidOut = true;
     if (window.outer.width < kMinimumOuterSize || window.outer.height < kMinimumOuterSize) {
         outcome.outerSize =
-            Size{std::max(window.outer.width, kMinimumOuterSize), std::max(window.outer.height, kMinimumOuterSize)};
+            base::TwipsSize{std::max(window.outer.width, kMinimumOuterSize), std::max(window.outer.height, kMinimumOuterSize)};
     }
 
     const double w = Whole(window.client.width);
@@ -77,8 +77,8 @@ LayoutOutcome PaneLayout::Layout(const WindowMetrics& window) {
 }
 
 void PaneLayout::LayOutView(int view, double w, double h) {
-    Rect& bar0 = bars_[0];
-    Rect& bar1 = bars_[1];
+    base::TwipsRect& bar0 = bars_[0];
+    base::TwipsRect& bar1 = bars_[1];
     const double l = bar0.left;
     const double t = bar1.top;
     const bool rightOfBar0Fits = l + kBarThickness < w;
@@ -212,10 +212,10 @@ LayoutOutcome PaneLayout::ReleaseSplitBar(int bar, const WindowMetrics& window) 
     return outcome;
 }
 
-void PaneLayout::PlaceFrame(int pane, Rect rect) {
+void PaneLayout::PlaceFrame(int pane, base::TwipsRect rect) {
     rect.width = NonNegative(rect.width);
     rect.height = NonNegative(rect.height);
-    Rect& frame = frames_[pane];
+    base::TwipsRect& frame = frames_[pane];
     const bool resized = rect.width != frame.width || rect.height != frame.height;
     frame = rect;
     // Like a control's resize event, only a change of size re-lays the pane's inside; a move does not.
@@ -225,7 +225,7 @@ void PaneLayout::PlaceFrame(int pane, Rect rect) {
     }
 }
 
-Rect PaneLayout::Docked(Rect frame, double clientWidth, double clientHeight) const {
+base::TwipsRect PaneLayout::Docked(base::TwipsRect frame, double clientWidth, double clientHeight) const {
     switch (dock_) {
         case Dock::kBottom:
             return {0, clientHeight - frame.height, clientWidth, frame.height};
@@ -239,13 +239,13 @@ Rect PaneLayout::Docked(Rect frame, double clientWidth, double clientHeight) con
 
 void PaneLayout::SetApplicationPaneExtent(double extent, double clientWidth, double clientHeight) {
     // Only the extent away from the docked edge is the layout's to set; the rest follows the dock.
-    Rect frame = frames_[2];
+    base::TwipsRect frame = frames_[2];
     (dock_ == Dock::kBottom ? frame.height : frame.width) = extent;
     PlaceFrame(2, Docked(frame, clientWidth, clientHeight));
 }
 
 void PaneLayout::LayOutInner(int pane) {
-    const Rect& frame = frames_[pane];
+    const base::TwipsRect& frame = frames_[pane];
     Inner& inner = inner_[pane];
     if (pane < 2) {
         inner.tabStrip = {0, 0, NonNegative(frame.width - kExplorerTabStripInset), kTabStripHeight};

@@ -4,31 +4,15 @@
 #include <functional>
 #include <optional>
 
+#include "base/Geometry.h"
+
 namespace velmora::shell {
-
-// All geometry is in twips. Doubles rather than 16-bit integers: the centre command leaves half twips, and the
-// client area of a large screen (57600 twips across on a 4K monitor) does not fit in 16 bits.
-struct Rect {
-    double left = 0;
-    double top = 0;
-    double width = 0;
-    double height = 0;
-
-    friend bool operator==(const Rect&, const Rect&) = default;
-};
-
-struct Size {
-    double width = 0;
-    double height = 0;
-
-    friend bool operator==(const Size&, const Size&) = default;
-};
 
 // The main window as the layout reads it at the moment of a call, in twips.
 struct WindowMetrics {
     bool minimised = false;
-    Size outer;   // the whole window: frame, caption and menu bar included
-    Size client;  // the client area the panes share
+    base::TwipsSize outer;   // the whole window: frame, caption and menu bar included
+    base::TwipsSize client;  // the client area the panes share
 };
 
 // Where the application pane (pane 2) is docked. It starts undocked, at its design place, and is docked by the
@@ -52,7 +36,7 @@ struct LayoutOutcome {
     // must be given. The pass has still laid out the client area it was handed, so the panes always match the
     // window as it is; the caller resizes the window, and the resize it raises runs the pass again (nested, as
     // the form's own resize event would).
-    std::optional<Size> outerSize;
+    std::optional<base::TwipsSize> outerSize;
 };
 
 // The panes, split bars and view modes of the main window as plain geometry: no window is touched here. The
@@ -75,7 +59,7 @@ public:
     static constexpr int kBarCount = 2;
     static constexpr int kViewCount = 3;
     // The client area the form is designed at.
-    static constexpr Size kDesignClient{12285, 6525};
+    static constexpr base::TwipsSize kDesignClient{12285, 6525};
 
     // Starts in the design state: frames 0 and 1 shown, frame 2 hidden and undocked, bars at 4920 and 2880,
     // no view checked, the application pane unchecked, no drag.
@@ -86,21 +70,21 @@ public:
     // --- State for the form to show -------------------------------------------------------------------------
 
     // picFrame(pane), relative to the client area.
-    const Rect& Frame(int pane) const { return frames_.at(pane); }
+    const base::TwipsRect& Frame(int pane) const { return frames_.at(pane); }
     bool FrameVisible(int pane) const { return frameVisible_.at(pane); }
     Dock ApplicationPaneDock() const { return dock_; }
 
     // picSplitBar1(bar): 50 twips thick; bar 0's top and bar 1's left are always 0.
-    const Rect& SplitBar(int bar) const { return bars_.at(bar); }
+    const base::TwipsRect& SplitBar(int bar) const { return bars_.at(bar); }
     bool SplitBarVisible(int bar) const { return barVisible_.at(bar); }
     BarPaint SplitBarColour(int bar) const { return barPaint_.at(bar); }
 
     // Inside picFrame(pane), relative to the frame: TabStrip1(0), TabStrip1(1) or TabStrip2 (height 300) ...
-    const Rect& TabStrip(int pane) const { return inner_.at(pane).tabStrip; }
+    const base::TwipsRect& TabStrip(int pane) const { return inner_.at(pane).tabStrip; }
     // ... and frameApp(pane), where the hosted window lives.
-    const Rect& HostArea(int pane) const { return inner_.at(pane).hostArea; }
+    const base::TwipsRect& HostArea(int pane) const { return inner_.at(pane).hostArea; }
     // cboApp, inside picFrame(2): 2175 wide, at the right end of the tab strip.
-    const Rect& LauncherBox() const { return launcherBox_; }
+    const base::TwipsRect& LauncherBox() const { return launcherBox_; }
 
     // The View menu: mnu4View(view) and mnu3View.
     bool ViewChecked(int view) const { return viewChecked_.at(view); }
@@ -148,24 +132,24 @@ public:
 
 private:
     struct Inner {
-        Rect tabStrip;
-        Rect hostArea;
+        base::TwipsRect tabStrip;
+        base::TwipsRect hostArea;
     };
 
-    void PlaceFrame(int pane, Rect rect);
-    Rect Docked(Rect frame, double clientWidth, double clientHeight) const;
+    void PlaceFrame(int pane, base::TwipsRect rect);
+    base::TwipsRect Docked(base::TwipsRect frame, double clientWidth, double clientHeight) const;
     void SetApplicationPaneExtent(double extent, double clientWidth, double clientHeight);
     void LayOutInner(int pane);
     void LayOutView(int view, double w, double h);
     void Fit();
 
     std::function<void()> fitHostedWindows_;
-    std::array<Rect, kPaneCount> frames_;
+    std::array<base::TwipsRect, kPaneCount> frames_;
     std::array<bool, kPaneCount> frameVisible_;
     std::array<Inner, kPaneCount> inner_;
-    Rect launcherBox_;
+    base::TwipsRect launcherBox_;
     Dock dock_ = Dock::kNone;
-    std::array<Rect, kBarCount> bars_;
+    std::array<base::TwipsRect, kBarCount> bars_;
     std::array<bool, kBarCount> barVisible_;
     std::array<BarPaint, kBarCount> barPaint_;
     std::array<bool, kViewCount> viewChecked_{};

@@ -1,6 +1,6 @@
 #include "shell/WindowApi.h"
 
-#include "shell/Twips.h"
+#include "base/Twips.h"
 
 namespace velmora::shell {
 
@@ -8,8 +8,8 @@ void MoveWindowTwips(platform::WindowManager& windows, platform::MainWindow& for
                      std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height) {
     const double x = form.TwipsPerPixelX();
     const double y = form.TwipsPerPixelY();
-    windows.MoveWindow(window, platform::PixelRect{TwipsToPixels(left, x), TwipsToPixels(top, y),
-                                                   TwipsToPixels(width, x), TwipsToPixels(height, y)});
+    windows.MoveWindow(window, base::PixelRect{base::TwipsToPixels(left, x), base::TwipsToPixels(top, y),
+                                                   base::TwipsToPixels(width, x), base::TwipsToPixels(height, y)});
 }
 
 }  // namespace velmora::shell

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "ProfileWriterProtocol.h"
-#include "platform/CodePage.h"
-#include "platform/FileSystem.h"
+#include "settings/CodePage.h"
+#include "settings/FileSystem.h"
 #include "settings/ProfileDocument.h"
 #include "settings/ProfileStore.h"
 
@@ -23,8 +23,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string path = argv[1];
-    auto files = platform::MakeHostFileSystem();
-    auto codePage = platform::MakeHostCodePage();
+    auto files = settings::MakeHostFileSystem();
+    auto codePage = settings::MakeHostCodePage();
     settings::ProfileStore store(*files, *codePage);
 
     std::vector<int> generations;

@@ -384,14 +384,14 @@ TEST_F(AppPaneTest, HostedWindowsFillTheirFramesMinusTheOffsets) {
     state_.paneOffsetY[2] = 300;
     const auto apps = CaptureAll({"C:\\T\\a.exe", "C:\\T\\b.exe"});
 
-    EXPECT_EQ(windows.GetWindowRect(explorer), (platform::PixelRect{0, 1, 225, 134}));
-    for (WindowHandle app : apps) EXPECT_EQ(windows.GetWindowRect(app), (platform::PixelRect{10, 20, 279, 113}));
+    EXPECT_EQ(windows.GetWindowRect(explorer), (base::PixelRect{0, 1, 225, 134}));
+    for (WindowHandle app : apps) EXPECT_EQ(windows.GetWindowRect(app), (base::PixelRect{10, 20, 279, 113}));
 
     // Offsets larger than the frame leave no room rather than a negative size.
     state_.paneOffsetX[2] = 5000;
     state_.paneOffsetY[2] = 2100;
     pane_.FitHostedWindows();
-    EXPECT_EQ(windows.GetWindowRect(apps[0]), (platform::PixelRect{333, 140, 0, 0}));
+    EXPECT_EQ(windows.GetWindowRect(apps[0]), (base::PixelRect{333, 140, 0, 0}));
 }
 
 TEST_F(AppPaneTest, ExplorerHandlesThatAreGoneOrNotInTheirFrameAreNotMoved) {
@@ -569,7 +569,7 @@ TEST_F(AppPaneFormTest, TheStartUpApplicationIsCapturedIntoItsTabAndFitted) {
     EXPECT_THAT(Captions(), ElementsAre("boot"));
     EXPECT_EQ(form_.state().paneWindow[2], window);
     EXPECT_EQ(sim_.windows().GetParent(window), Frame());
-    const platform::PixelRect rect = sim_.windows().GetWindowRect(window);
+    const base::PixelRect rect = sim_.windows().GetWindowRect(window);
     EXPECT_EQ(rect.left, 2);
     EXPECT_EQ(rect.top, 3);
     EXPECT_GT(rect.width, 0);

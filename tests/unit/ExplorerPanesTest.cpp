@@ -189,7 +189,7 @@ TEST_F(ExplorerPanesTest, StartUpCapturesBothPanesAtComputerInDetailsView) {
     ASSERT_GE(journal.end() - first, 8);
     EXPECT_EQ(std::vector<std::string>(first, first + 7), CaptureSteps(1, Explorer(1).window, 0));
     // Frame 4920 x 6255 twips: 150 - 30 from its corner, 4770 x 6285 twips, in pixels at 15 twips each.
-    ASSERT_EQ(window().Bounds(platform::Control::FrameApp0), (platform::TwipsRect{0, 270, 4920, 6255}));
+    ASSERT_EQ(window().Bounds(platform::Control::FrameApp0), (base::TwipsRect{0, 270, 4920, 6255}));
     EXPECT_EQ(first[7], "MoveWindow " + std::to_string(Explorer(1).window) + " 10 -2 318 419");
     // An offset beyond the frame leaves no negative width.
     const auto placed = sim_.journal().Matching("MoveWindow " + std::to_string(Explorer(2).window) + " ");

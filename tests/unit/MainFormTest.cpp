@@ -15,7 +15,7 @@ using platform::BarColour;
 using platform::Control;
 using platform::MenuItem;
 using platform::Strip;
-using platform::TwipsRect;
+using base::TwipsRect;
 using platform::WindowState;
 using platform::sim::SimDesktop;
 
@@ -95,8 +95,8 @@ TEST_F(MainFormTest, MissingFileStartsWithTheDefaults) {
     EXPECT_TRUE(sim_.windows().Hotkeys().empty());
     EXPECT_TRUE(sim_.journal().Matching("RegisterHotKey").empty());
     // Two panes side by side at the design bar position.
-    EXPECT_EQ(window().Bounds(Control::PicFrame0), (TwipsRect{0, 0, 4920, kClientHeight}));
-    EXPECT_EQ(window().Bounds(Control::PicFrame1), (TwipsRect{4970, 0, kClientWidth - 4970, kClientHeight}));
+    EXPECT_EQ(window().Bounds(Control::PicFrame0), (base::TwipsRect{0, 0, 4920, kClientHeight}));
+    EXPECT_EQ(window().Bounds(Control::PicFrame1), (base::TwipsRect{4970, 0, kClientWidth - 4970, kClientHeight}));
     EXPECT_EQ(sim_.files().WriteCount(sim_.SettingsPath()), 0);
 }
 
@@ -128,11 +128,11 @@ TEST_F(MainFormTest, WindowZeroLeavesGeometryAloneAtBothEnds) {
 TEST_F(MainFormTest, WindowOneRestoresAndSavesTheNormalWindow) {
     WriteSettings("[setting]\nwindow=1\nState=0\nBar1=3000\nBar2=2000\nX=600\nY=450\nW=9000\nH=7000\n");
     Start();
-    EXPECT_EQ(window().OuterRect(), (TwipsRect{600, 450, 9000, 7000}));
+    EXPECT_EQ(window().OuterRect(), (base::TwipsRect{600, 450, 9000, 7000}));
     const double clientWidth = 9000 - kFrameWidth;
     const double clientHeight = 7000 - kFrameHeight;
-    EXPECT_EQ(window().Bounds(Control::PicFrame0), (TwipsRect{0, 0, 3000, clientHeight}));
-    EXPECT_EQ(window().Bounds(Control::PicFrame1), (TwipsRect{3050, 0, clientWidth - 3050, clientHeight}));
+    EXPECT_EQ(window().Bounds(Control::PicFrame0), (base::TwipsRect{0, 0, 3000, clientHeight}));
+    EXPECT_EQ(window().Bounds(Control::PicFrame1), (base::TwipsRect{3050, 0, clientWidth - 3050, clientHeight}));
     EXPECT_EQ(window().Bounds(Control::SplitBar1).top, 2000);
 
     window().MoveOuter({750, 300, 8000, 6000});
@@ -145,7 +145,7 @@ TEST_F(MainFormTest, MaximisedWindowSkipsAndKeepsThePlace) {
     WriteSettings("[setting]\nwindow=1\nState=2\nX=600\nY=450\nW=9000\nH=7000\n");
     Start();
     EXPECT_EQ(window().GetState(), WindowState::Maximized);
-    EXPECT_NE(window().NormalRect(), (TwipsRect{600, 450, 9000, 7000}));
+    EXPECT_NE(window().NormalRect(), (base::TwipsRect{600, 450, 9000, 7000}));
     // Laid out for the maximised client area, the bars at their defaults of 0.
     EXPECT_EQ(window().Bounds(Control::PicFrame1).width, window().ClientWidth() - 50);
     Close();
@@ -159,7 +159,7 @@ TEST_F(MainFormTest, MinimisedWindowIsLaidOutWhenRestored) {
     EXPECT_EQ(window().GetState(), WindowState::Minimized);
     EXPECT_EQ(window().Bounds(Control::PicFrame0).width, 3375);  // still as designed
     window().UserSetState(WindowState::Normal);
-    EXPECT_EQ(window().Bounds(Control::PicFrame0), (TwipsRect{0, 0, 2000, kClientHeight}));
+    EXPECT_EQ(window().Bounds(Control::PicFrame0), (base::TwipsRect{0, 0, 2000, kClientHeight}));
     Close();
     // Closed in the normal state: its place is saved; the one in the file was never applied.
     EXPECT_EQ(SettingsText(), Crlf("[setting]\nwindow=1\nState=0\nBar1=2000\nW=12525\nH=7410\nBar2=0\nX=1800\n"
@@ -173,7 +173,7 @@ TEST_F(MainFormTest, MalformedValuesCountAsMissing) {
     Start();
     // State out of range: the normal state, so the place is applied.
     EXPECT_EQ(window().GetState(), WindowState::Normal);
-    EXPECT_EQ(window().OuterRect(), (TwipsRect{600, 450, 9000, 7000}));
+    EXPECT_EQ(window().OuterRect(), (base::TwipsRect{600, 450, 9000, 7000}));
     EXPECT_EQ(CheckedViews(), std::vector<MenuItem>{MenuItem::ViewTwo});
     EXPECT_EQ(Tabs(Strip::Explorer1), (std::vector<std::string>{"A?C:\\Work\\A", "B?C:\\Work\\B"}));
     EXPECT_TRUE(Tabs(Strip::Explorer2).empty());
@@ -191,7 +191,7 @@ TEST_F(MainFormTest, SavedViewAndApplicationPaneComeBack) {
     EXPECT_EQ(CheckedViews(), (std::vector<MenuItem>{MenuItem::ViewTwoStacked, MenuItem::ViewAppPane}));
     EXPECT_TRUE(window().IsVisible(Control::PicFrame2));
     // View 2 with the application pane: docked at the right, beside the vertical bar.
-    EXPECT_EQ(window().Bounds(Control::PicFrame2), (TwipsRect{4970, 0, kClientWidth - 4970, kClientHeight}));
+    EXPECT_EQ(window().Bounds(Control::PicFrame2), (base::TwipsRect{4970, 0, kClientWidth - 4970, kClientHeight}));
     Close();
     EXPECT_EQ(SettingsText(), Crlf("[setting]\nView=2\nViewApl=-1\n"));
 }
@@ -344,9 +344,9 @@ TEST_F(MainFormTest, ViewCommandsSetChecksVisibilityAndDocking) {
     EXPECT_EQ(CheckedViews(), std::vector<MenuItem>{MenuItem::ViewOne});
     EXPECT_FALSE(window().IsVisible(Control::PicFrame1));
     EXPECT_FALSE(window().IsVisible(Control::SplitBar0));
-    EXPECT_EQ(window().Bounds(Control::PicFrame0), (TwipsRect{0, 0, kClientWidth, kClientHeight}));
+    EXPECT_EQ(window().Bounds(Control::PicFrame0), (base::TwipsRect{0, 0, kClientWidth, kClientHeight}));
     EXPECT_EQ(window().Bounds(Control::TabStrip1_0).width, kClientWidth - 60);
-    EXPECT_EQ(window().Bounds(Control::FrameApp0), (TwipsRect{0, 270, kClientWidth, kClientHeight - 270}));
+    EXPECT_EQ(window().Bounds(Control::FrameApp0), (base::TwipsRect{0, 270, kClientWidth, kClientHeight - 270}));
 
     window().UserClickMenu(MenuItem::ViewTwo);
     window().UserClickMenu(MenuItem::ViewAppPane);
@@ -354,22 +354,22 @@ TEST_F(MainFormTest, ViewCommandsSetChecksVisibilityAndDocking) {
     const double below = 2880 + 50;
     EXPECT_TRUE(window().IsVisible(Control::PicFrame2));
     EXPECT_TRUE(window().IsVisible(Control::SplitBar1));
-    EXPECT_EQ(window().Bounds(Control::PicFrame2), (TwipsRect{0, below, kClientWidth, kClientHeight - below}));
+    EXPECT_EQ(window().Bounds(Control::PicFrame2), (base::TwipsRect{0, below, kClientWidth, kClientHeight - below}));
     EXPECT_EQ(window().Bounds(Control::CboApp).left, kClientWidth - 2175);
     EXPECT_EQ(window().Bounds(Control::FrameApp2).height, kClientHeight - below - 300);
 
     window().UserClickMenu(MenuItem::ViewTwoStacked);
-    EXPECT_EQ(window().Bounds(Control::PicFrame2), (TwipsRect{4970, 0, kClientWidth - 4970, kClientHeight}));
-    EXPECT_EQ(window().Bounds(Control::PicFrame1), (TwipsRect{0, below, 4920, kClientHeight - below}));
+    EXPECT_EQ(window().Bounds(Control::PicFrame2), (base::TwipsRect{4970, 0, kClientWidth - 4970, kClientHeight}));
+    EXPECT_EQ(window().Bounds(Control::PicFrame1), (base::TwipsRect{0, below, 4920, kClientHeight - below}));
 
     window().UserClickMenu(MenuItem::ViewAppPane);
     EXPECT_FALSE(window().IsVisible(Control::PicFrame2));
-    EXPECT_EQ(window().Bounds(Control::PicFrame1), (TwipsRect{0, below, kClientWidth, kClientHeight - below}));
+    EXPECT_EQ(window().Bounds(Control::PicFrame1), (base::TwipsRect{0, below, kClientWidth, kClientHeight - below}));
 }
 
 TEST_F(MainFormTest, DraggingABarLaysOutOnlyOnRelease) {
     Start();
-    const TwipsRect before = window().Bounds(Control::PicFrame0);
+    const base::TwipsRect before = window().Bounds(Control::PicFrame0);
     form_.OnSplitMouseDown(0, platform::kButtonRight, 25, 100);
     form_.OnSplitMouseMove(0, platform::kButtonRight, 1000, 100);
     EXPECT_EQ(window().Bounds(Control::SplitBar0).left, 4920);  // no drag with the right button
@@ -384,8 +384,8 @@ TEST_F(MainFormTest, DraggingABarLaysOutOnlyOnRelease) {
 
     form_.OnSplitMouseUp(0, platform::kButtonLeft, 0, 100);
     EXPECT_EQ(window().BarColourOf(0), BarColour::Face);
-    EXPECT_EQ(window().Bounds(Control::PicFrame0), (TwipsRect{0, 0, 150, kClientHeight}));
-    EXPECT_EQ(window().Bounds(Control::PicFrame1), (TwipsRect{200, 0, kClientWidth - 200, kClientHeight}));
+    EXPECT_EQ(window().Bounds(Control::PicFrame0), (base::TwipsRect{0, 0, 150, kClientHeight}));
+    EXPECT_EQ(window().Bounds(Control::PicFrame1), (base::TwipsRect{200, 0, kClientWidth - 200, kClientHeight}));
 }
 
 TEST_F(MainFormTest, CentredBarsAreSavedAsWholeTwipsHalvesToEven) {
@@ -410,7 +410,7 @@ TEST_F(MainFormTest, ResizeRulesOfTheWindow) {
     EXPECT_EQ(window().OuterRect().width, 500);
     EXPECT_EQ(window().OuterRect().height, 9000);
     // Narrower than the bar: pane 2 moves beside it and keeps its width.
-    EXPECT_EQ(window().Bounds(Control::PicFrame1), (TwipsRect{4970, 0, kClientWidth - 4970, 9000 - kFrameHeight}));
+    EXPECT_EQ(window().Bounds(Control::PicFrame1), (base::TwipsRect{4970, 0, kClientWidth - 4970, 9000 - kFrameHeight}));
 
     window().UserResize(10000, 7000);
     window().ChangeDpi(10, 10);  // 144 DPI: the frame takes fewer twips

@@ -6,7 +6,7 @@
 
 #include "option/LauncherList.h"
 #include "option/OptionSettings.h"
-#include "platform/CodePage.h"
+#include "settings/CodePage.h"
 #include "platform/sim/MemoryFileSystem.h"
 #include "settings/ProfileStore.h"
 
@@ -17,11 +17,11 @@ inline void PrintTo(const LauncherRow& row, std::ostream* os) { *os << "{" << ro
 namespace {
 
 // Keeps the bytes of every write, so a test can see the order keys came in.
-class RecordingFileSystem : public platform::FileSystem {
+class RecordingFileSystem : public settings::FileSystem {
 public:
-    explicit RecordingFileSystem(platform::FileSystem& inner) : inner_(inner) {}
+    explicit RecordingFileSystem(settings::FileSystem& inner) : inner_(inner) {}
     std::optional<std::string> ReadAll(const std::string& path) override { return inner_.ReadAll(path); }
-    std::optional<platform::FileStamp> Stamp(const std::string& path) override { return inner_.Stamp(path); }
+    std::optional<settings::FileStamp> Stamp(const std::string& path) override { return inner_.Stamp(path); }
     bool WriteAllAtomic(const std::string& path, const std::string& bytes) override {
         bool ok = inner_.WriteAllAtomic(path, bytes);
         if (ok) writes.push_back(bytes);
@@ -33,7 +33,7 @@ public:
     std::vector<std::string> writes;
 
 private:
-    platform::FileSystem& inner_;
+    settings::FileSystem& inner_;
 };
 
 constexpr const char* kFolder = "C:\\Program Files\\Velmora";
@@ -50,7 +50,7 @@ protected:
 
     platform::sim::MemoryFileSystem files_;
     RecordingFileSystem recorder_{files_};
-    std::unique_ptr<platform::CodePage> codePage_ = platform::MakeCp932CodePage();
+    std::unique_ptr<settings::CodePage> codePage_ = settings::MakeCp932CodePage();
     settings::ProfileStore store_{recorder_, *codePage_};
     TwipsPerPixel scale_{15, 12};  // different per axis, so a mixed-up axis shows
 };

@@ -9,11 +9,11 @@
 
 namespace velmora::shell {
 
-void PrintTo(const Rect& r, std::ostream* os) {
+void PrintTo(const base::TwipsRect& r, std::ostream* os) {
     *os << "(" << r.left << ", " << r.top << ", " << r.width << ", " << r.height << ")";
 }
 
-void PrintTo(const Size& s, std::ostream* os) { *os << s.width << " x " << s.height; }
+void PrintTo(const base::TwipsSize& s, std::ostream* os) { *os << s.width << " x " << s.height; }
 
 namespace {
 
@@ -34,7 +34,7 @@ protected:
     }
 
     int fits_ = 0;
-    std::vector<Rect> hostAreaAtFit_;
+    std::vector<base::TwipsRect> hostAreaAtFit_;
     PaneLayout layout_{[this] {
         ++fits_;
         hostAreaAtFit_.push_back(layout_.HostArea(0));
@@ -46,11 +46,11 @@ protected:
 struct LayoutCase {
     int view;
     bool applicationPane;
-    Rect frame0;
-    std::optional<Rect> frame1;  // nullopt: hidden
-    std::optional<Rect> frame2;
-    std::optional<Rect> bar0;
-    std::optional<Rect> bar1;
+    base::TwipsRect frame0;
+    std::optional<base::TwipsRect> frame1;  // nullopt: hidden
+    std::optional<base::TwipsRect> frame2;
+    std::optional<base::TwipsRect> bar0;
+    std::optional<base::TwipsRect> bar1;
 };
 
 void PrintTo(const LayoutCase& c, std::ostream* os) {
@@ -68,14 +68,14 @@ TEST_P(PaneLayoutModesTest, LaysOutFramesAndBars) {
     }
     EXPECT_EQ(layout_.ApplicationPaneChecked(), c.applicationPane);
     EXPECT_EQ(layout_.Frame(0), c.frame0);
-    const std::optional<Rect> frames[] = {c.frame0, c.frame1, c.frame2};
+    const std::optional<base::TwipsRect> frames[] = {c.frame0, c.frame1, c.frame2};
     for (int pane = 1; pane < PaneLayout::kPaneCount; ++pane) {
         EXPECT_EQ(layout_.FrameVisible(pane), frames[pane].has_value()) << "pane " << pane;
         if (frames[pane]) {
             EXPECT_EQ(layout_.Frame(pane), *frames[pane]) << "pane " << pane;
         }
     }
-    const std::optional<Rect> bars[] = {c.bar0, c.bar1};
+    const std::optional<base::TwipsRect> bars[] = {c.bar0, c.bar1};
     for (int bar = 0; bar < PaneLayout::kBarCount; ++bar) {
         EXPECT_EQ(layout_.SplitBarVisible(bar), bars[bar].has_value()) << "bar " << bar;
         if (bars[bar]) {
@@ -103,40 +103,40 @@ INSTANTIATE_TEST_SUITE_P(AllModes, PaneLayoutModesTest, ::testing::Values(
     //         bar 0, bar 1
     LayoutCase{0, false, {0, 0, 12000, 6000}, kHidden, kHidden,
                kHidden, kHidden},
-    LayoutCase{1, false, {0, 0, 4920, 6000}, Rect{4970, 0, 7030, 6000}, kHidden,
-               Rect{4920, 0, 50, 6000}, kHidden},
-    LayoutCase{2, false, {0, 0, 12000, 2880}, Rect{0, 2930, 12000, 3070}, kHidden,
-               kHidden, Rect{0, 2880, 12000, 50}},
+    LayoutCase{1, false, {0, 0, 4920, 6000}, base::TwipsRect{4970, 0, 7030, 6000}, kHidden,
+               base::TwipsRect{4920, 0, 50, 6000}, kHidden},
+    LayoutCase{2, false, {0, 0, 12000, 2880}, base::TwipsRect{0, 2930, 12000, 3070}, kHidden,
+               kHidden, base::TwipsRect{0, 2880, 12000, 50}},
     // The application pane docked right beside the one Explorer pane.
-    LayoutCase{0, true, {0, 0, 4920, 6000}, kHidden, Rect{4970, 0, 7030, 6000},
-               Rect{4920, 0, 50, 6000}, kHidden},
+    LayoutCase{0, true, {0, 0, 4920, 6000}, kHidden, base::TwipsRect{4970, 0, 7030, 6000},
+               base::TwipsRect{4920, 0, 50, 6000}, kHidden},
     // Bar 1 spans the width, bar 0 ends at bar 1, the application pane fills the width below.
-    LayoutCase{1, true, {0, 0, 4920, 2880}, Rect{4970, 0, 7030, 2880}, Rect{0, 2930, 12000, 3070},
-               Rect{4920, 0, 50, 2880}, Rect{0, 2880, 12000, 50}},
+    LayoutCase{1, true, {0, 0, 4920, 2880}, base::TwipsRect{4970, 0, 7030, 2880}, base::TwipsRect{0, 2930, 12000, 3070},
+               base::TwipsRect{4920, 0, 50, 2880}, base::TwipsRect{0, 2880, 12000, 50}},
     // Bar 0 spans the height, bar 1 only up to bar 0, the application pane fills the height to the right.
-    LayoutCase{2, true, {0, 0, 4920, 2880}, Rect{0, 2930, 4920, 3070}, Rect{4970, 0, 7030, 6000},
-               Rect{4920, 0, 50, 6000}, Rect{0, 2880, 4920, 50}}));
+    LayoutCase{2, true, {0, 0, 4920, 2880}, base::TwipsRect{0, 2930, 4920, 3070}, base::TwipsRect{4970, 0, 7030, 6000},
+               base::TwipsRect{4920, 0, 50, 6000}, base::TwipsRect{0, 2880, 4920, 50}}));
 // clang-format on
 
 // --- State before and between the commands ------------------------------------------------------------------
 
 TEST_F(PaneLayoutTest, StartsInTheDesignStateAndWithoutAViewOnlyFits) {
-    EXPECT_EQ(layout_.Frame(0), (Rect{0, 0, 3375, 2295}));
-    EXPECT_EQ(layout_.Frame(1), (Rect{5280, 0, 4335, 2295}));
-    EXPECT_EQ(layout_.Frame(2), (Rect{0, 3240, 4335, 2295}));
+    EXPECT_EQ(layout_.Frame(0), (base::TwipsRect{0, 0, 3375, 2295}));
+    EXPECT_EQ(layout_.Frame(1), (base::TwipsRect{5280, 0, 4335, 2295}));
+    EXPECT_EQ(layout_.Frame(2), (base::TwipsRect{0, 3240, 4335, 2295}));
     EXPECT_FALSE(layout_.FrameVisible(2));
-    EXPECT_EQ(layout_.SplitBar(0), (Rect{4920, 0, 50, 5415}));
-    EXPECT_EQ(layout_.SplitBar(1), (Rect{0, 2880, 7215, 50}));
+    EXPECT_EQ(layout_.SplitBar(0), (base::TwipsRect{4920, 0, 50, 5415}));
+    EXPECT_EQ(layout_.SplitBar(1), (base::TwipsRect{0, 2880, 7215, 50}));
     EXPECT_EQ(layout_.ApplicationPaneDock(), Dock::kNone);
-    EXPECT_EQ(layout_.TabStrip(0), (Rect{0, 0, 3315, 300}));
-    EXPECT_EQ(layout_.HostArea(1), (Rect{0, 270, 4335, 2025}));
-    EXPECT_EQ(layout_.LauncherBox(), (Rect{2160, 0, 2175, 300}));
+    EXPECT_EQ(layout_.TabStrip(0), (base::TwipsRect{0, 0, 3315, 300}));
+    EXPECT_EQ(layout_.HostArea(1), (base::TwipsRect{0, 270, 4335, 2025}));
+    EXPECT_EQ(layout_.LauncherBox(), (base::TwipsRect{2160, 0, 2175, 300}));
 
     const LayoutOutcome outcome = layout_.Layout(kWindow);
 
     EXPECT_TRUE(outcome.laidOut);
-    EXPECT_EQ(layout_.Frame(0), (Rect{0, 0, 3375, 2295}));
-    EXPECT_EQ(layout_.Frame(2), (Rect{0, 3240, 4335, 2295}));
+    EXPECT_EQ(layout_.Frame(0), (base::TwipsRect{0, 0, 3375, 2295}));
+    EXPECT_EQ(layout_.Frame(2), (base::TwipsRect{0, 3240, 4335, 2295}));
     EXPECT_EQ(fits_, 1);
 }
 
@@ -147,20 +147,20 @@ TEST_F(PaneLayoutTest, RestoredBarPositionsAreUsedByTheFirstView) {
 
     Show(2, true);
 
-    EXPECT_EQ(layout_.Frame(0), (Rect{0, 0, 3000, 2000}));
-    EXPECT_EQ(layout_.Frame(1), (Rect{0, 2050, 3000, 3950}));
-    EXPECT_EQ(layout_.Frame(2), (Rect{3050, 0, 8950, 6000}));
+    EXPECT_EQ(layout_.Frame(0), (base::TwipsRect{0, 0, 3000, 2000}));
+    EXPECT_EQ(layout_.Frame(1), (base::TwipsRect{0, 2050, 3000, 3950}));
+    EXPECT_EQ(layout_.Frame(2), (base::TwipsRect{3050, 0, 8950, 6000}));
 }
 
 TEST_F(PaneLayoutTest, InnerLayoutOfEachPane) {
     Show(1, true);
 
-    EXPECT_EQ(layout_.TabStrip(0), (Rect{0, 0, 4860, 300}));
-    EXPECT_EQ(layout_.HostArea(0), (Rect{0, 270, 4920, 2610}));
-    EXPECT_EQ(layout_.TabStrip(1), (Rect{0, 0, 6970, 300}));
-    EXPECT_EQ(layout_.TabStrip(2), (Rect{0, 0, 9825, 300}));
-    EXPECT_EQ(layout_.LauncherBox(), (Rect{9825, 0, 2175, 300}));
-    EXPECT_EQ(layout_.HostArea(2), (Rect{0, 300, 12000, 2770}));
+    EXPECT_EQ(layout_.TabStrip(0), (base::TwipsRect{0, 0, 4860, 300}));
+    EXPECT_EQ(layout_.HostArea(0), (base::TwipsRect{0, 270, 4920, 2610}));
+    EXPECT_EQ(layout_.TabStrip(1), (base::TwipsRect{0, 0, 6970, 300}));
+    EXPECT_EQ(layout_.TabStrip(2), (base::TwipsRect{0, 0, 9825, 300}));
+    EXPECT_EQ(layout_.LauncherBox(), (base::TwipsRect{9825, 0, 2175, 300}));
+    EXPECT_EQ(layout_.HostArea(2), (base::TwipsRect{0, 300, 12000, 2770}));
 }
 
 TEST_F(PaneLayoutTest, SwitchingTheApplicationPaneOffInViewTwoWidensTheStackedPanes) {
@@ -170,8 +170,8 @@ TEST_F(PaneLayoutTest, SwitchingTheApplicationPaneOffInViewTwoWidensTheStackedPa
 
     EXPECT_FALSE(layout_.FrameVisible(2));
     EXPECT_EQ(layout_.ApplicationPaneDock(), Dock::kRight);
-    EXPECT_EQ(layout_.Frame(0), (Rect{0, 0, 12000, 2880}));
-    EXPECT_EQ(layout_.Frame(1), (Rect{0, 2930, 12000, 3070}));
+    EXPECT_EQ(layout_.Frame(0), (base::TwipsRect{0, 0, 12000, 2880}));
+    EXPECT_EQ(layout_.Frame(1), (base::TwipsRect{0, 2930, 12000, 3070}));
     EXPECT_FALSE(layout_.SplitBarVisible(0));
 }
 
@@ -180,11 +180,11 @@ TEST_F(PaneLayoutTest, ChangingTheViewRedocksTheApplicationPane) {
 
     layout_.SelectView(1, kWindow);
     EXPECT_EQ(layout_.ApplicationPaneDock(), Dock::kBottom);
-    EXPECT_EQ(layout_.Frame(2), (Rect{0, 2930, 12000, 3070}));
+    EXPECT_EQ(layout_.Frame(2), (base::TwipsRect{0, 2930, 12000, 3070}));
 
     layout_.SelectView(0, kWindow);
     EXPECT_EQ(layout_.ApplicationPaneDock(), Dock::kRight);
-    EXPECT_EQ(layout_.Frame(2), (Rect{4970, 0, 7030, 6000}));
+    EXPECT_EQ(layout_.Frame(2), (base::TwipsRect{4970, 0, 7030, 6000}));
     EXPECT_FALSE(layout_.FrameVisible(1));
 }
 
@@ -194,8 +194,8 @@ TEST_F(PaneLayoutTest, DockedPaneFollowsTheWindowEvenWhenItsGuardFails) {
     // T + 50 is not below 3000: the height stays, but the docked edge and span follow the window.
     layout_.Layout(Window(9000, 2900));
 
-    EXPECT_EQ(layout_.Frame(2), (Rect{0, -170, 9000, 3070}));
-    EXPECT_EQ(layout_.Frame(0), (Rect{0, 0, 4920, 2880}));
+    EXPECT_EQ(layout_.Frame(2), (base::TwipsRect{0, -170, 9000, 3070}));
+    EXPECT_EQ(layout_.Frame(0), (base::TwipsRect{0, 0, 4920, 2880}));
 }
 
 // --- The guarded steps ----------------------------------------------------------------------------------------
@@ -204,11 +204,11 @@ TEST_F(PaneLayoutTest, NarrowWindowInViewOneMovesPaneTwoButKeepsItsWidthUntilThe
     Show(1, false);
 
     layout_.Layout(Window(4000, 5000));
-    EXPECT_EQ(layout_.Frame(0), (Rect{0, 0, 4920, 5000}));
-    EXPECT_EQ(layout_.Frame(1), (Rect{4970, 0, 7030, 5000}));
+    EXPECT_EQ(layout_.Frame(0), (base::TwipsRect{0, 0, 4920, 5000}));
+    EXPECT_EQ(layout_.Frame(1), (base::TwipsRect{4970, 0, 7030, 5000}));
 
     layout_.Layout(Window(10000, 5000));
-    EXPECT_EQ(layout_.Frame(1), (Rect{4970, 0, 5030, 5000}));
+    EXPECT_EQ(layout_.Frame(1), (base::TwipsRect{4970, 0, 5030, 5000}));
 }
 
 TEST_F(PaneLayoutTest, ShortWindowInViewTwoLeavesPaneTwoAsItWas) {
@@ -216,25 +216,25 @@ TEST_F(PaneLayoutTest, ShortWindowInViewTwoLeavesPaneTwoAsItWas) {
 
     layout_.Layout(Window(11000, 2900));
 
-    EXPECT_EQ(layout_.Frame(0), (Rect{0, 0, 11000, 2880}));
-    EXPECT_EQ(layout_.Frame(1), (Rect{0, 2930, 12000, 3070}));
+    EXPECT_EQ(layout_.Frame(0), (base::TwipsRect{0, 0, 11000, 2880}));
+    EXPECT_EQ(layout_.Frame(1), (base::TwipsRect{0, 2930, 12000, 3070}));
 }
 
 TEST_F(PaneLayoutTest, InnerSizesNeverGoNegative) {
     Show(1, false);
     layout_.SetSplitBarPosition(0, 30);
     layout_.Layout(kWindow);
-    EXPECT_EQ(layout_.TabStrip(0), (Rect{0, 0, 0, 300}));
+    EXPECT_EQ(layout_.TabStrip(0), (base::TwipsRect{0, 0, 0, 300}));
 
     layout_.SetSplitBarPosition(0, -100);
     layout_.Layout(kWindow);
-    EXPECT_EQ(layout_.Frame(0), (Rect{0, 0, 0, 6000}));
-    EXPECT_EQ(layout_.HostArea(0), (Rect{0, 270, 0, 5730}));
+    EXPECT_EQ(layout_.Frame(0), (base::TwipsRect{0, 0, 0, 6000}));
+    EXPECT_EQ(layout_.HostArea(0), (base::TwipsRect{0, 270, 0, 5730}));
 
     layout_.SelectView(2, kWindow);
     layout_.SetSplitBarPosition(1, 100);
     layout_.Layout(kWindow);
-    EXPECT_EQ(layout_.HostArea(0), (Rect{0, 270, 12000, 0}));
+    EXPECT_EQ(layout_.HostArea(0), (base::TwipsRect{0, 270, 12000, 0}));
 }
 
 TEST_F(PaneLayoutTest, NarrowApplicationPaneKeepsItsTabStripAndClampsItsHostArea) {
@@ -242,10 +242,10 @@ TEST_F(PaneLayoutTest, NarrowApplicationPaneKeepsItsTabStripAndClampsItsHostArea
     layout_.SetSplitBarPosition(0, 9950);
     layout_.Layout(Window(12000, 250));
 
-    EXPECT_EQ(layout_.Frame(2), (Rect{10000, 0, 2000, 250}));
-    EXPECT_EQ(layout_.TabStrip(2), (Rect{0, 0, 4855, 300}));
-    EXPECT_EQ(layout_.LauncherBox(), (Rect{4855, 0, 2175, 300}));
-    EXPECT_EQ(layout_.HostArea(2), (Rect{0, 300, 2000, 0}));
+    EXPECT_EQ(layout_.Frame(2), (base::TwipsRect{10000, 0, 2000, 250}));
+    EXPECT_EQ(layout_.TabStrip(2), (base::TwipsRect{0, 0, 4855, 300}));
+    EXPECT_EQ(layout_.LauncherBox(), (base::TwipsRect{4855, 0, 2175, 300}));
+    EXPECT_EQ(layout_.HostArea(2), (base::TwipsRect{0, 300, 2000, 0}));
 }
 
 // --- Window states ---------------------------------------------------------------------------------------------
@@ -263,33 +263,33 @@ TEST_F(PaneLayoutTest, MinimisedWindowIsNotLaidOut) {
     EXPECT_EQ(fits_, fitsBefore);
     EXPECT_TRUE(layout_.ViewChecked(2));
     EXPECT_EQ(layout_.ApplicationPaneDock(), Dock::kRight);
-    EXPECT_EQ(layout_.Frame(0), (Rect{0, 0, 4920, 2880}));
-    EXPECT_EQ(layout_.Frame(2), (Rect{0, 2930, 12000, 3070}));
+    EXPECT_EQ(layout_.Frame(0), (base::TwipsRect{0, 0, 4920, 2880}));
+    EXPECT_EQ(layout_.Frame(2), (base::TwipsRect{0, 2930, 12000, 3070}));
 
     layout_.Layout(kWindow);  // restored
-    EXPECT_EQ(layout_.Frame(2), (Rect{4970, 0, 7030, 6000}));
+    EXPECT_EQ(layout_.Frame(2), (base::TwipsRect{4970, 0, 7030, 6000}));
 }
 
 TEST_F(PaneLayoutTest, WindowBelowTheMinimumOuterSizeSpringsBackTo500) {
     Show(0, false);
 
     EXPECT_EQ(layout_.Layout(kWindow).outerSize, std::nullopt);
-    EXPECT_EQ(layout_.Layout({false, {800, 450}, {560, 0}}).outerSize, (Size{800, 500}));
-    EXPECT_EQ(layout_.Layout({false, {400, 900}, {160, 210}}).outerSize, (Size{500, 900}));
+    EXPECT_EQ(layout_.Layout({false, {800, 450}, {560, 0}}).outerSize, (base::TwipsSize{800, 500}));
+    EXPECT_EQ(layout_.Layout({false, {400, 900}, {160, 210}}).outerSize, (base::TwipsSize{500, 900}));
     const LayoutOutcome outcome = layout_.Layout({false, {300, 400}, {60, 0}});
-    ASSERT_EQ(outcome.outerSize, (Size{500, 500}));
+    ASSERT_EQ(outcome.outerSize, (base::TwipsSize{500, 500}));
     EXPECT_TRUE(outcome.laidOut);
-    EXPECT_EQ(layout_.Frame(0), (Rect{0, 0, 60, 0}));
+    EXPECT_EQ(layout_.Frame(0), (base::TwipsRect{0, 0, 60, 0}));
 
     // The resize the caller makes raises the nested pass.
     EXPECT_EQ(layout_.Layout({false, *outcome.outerSize, {260, 110}}).outerSize, std::nullopt);
-    EXPECT_EQ(layout_.Frame(0), (Rect{0, 0, 260, 110}));
+    EXPECT_EQ(layout_.Frame(0), (base::TwipsRect{0, 0, 260, 110}));
 }
 
 TEST_F(PaneLayoutTest, ClientSizeIsRoundedHalvesToEven) {
     Show(0, false);
     layout_.Layout(Window(1000.5, 801.5));
-    EXPECT_EQ(layout_.Frame(0), (Rect{0, 0, 1000, 802}));
+    EXPECT_EQ(layout_.Frame(0), (base::TwipsRect{0, 0, 1000, 802}));
 }
 
 TEST_F(PaneLayoutTest, FourKClientArea) {
@@ -297,16 +297,16 @@ TEST_F(PaneLayoutTest, FourKClientArea) {
     Show(1, true, window);
     layout_.CentreSplitBars(window);
 
-    EXPECT_EQ(layout_.Frame(0), (Rect{0, 0, 28775, 16175}));
-    EXPECT_EQ(layout_.Frame(1), (Rect{28825, 0, 28775, 16175}));
-    EXPECT_EQ(layout_.Frame(2), (Rect{0, 16225, 57600, 16175}));
-    EXPECT_EQ(layout_.HostArea(2), (Rect{0, 300, 57600, 15875}));
+    EXPECT_EQ(layout_.Frame(0), (base::TwipsRect{0, 0, 28775, 16175}));
+    EXPECT_EQ(layout_.Frame(1), (base::TwipsRect{28825, 0, 28775, 16175}));
+    EXPECT_EQ(layout_.Frame(2), (base::TwipsRect{0, 16225, 57600, 16175}));
+    EXPECT_EQ(layout_.HostArea(2), (base::TwipsRect{0, 300, 57600, 15875}));
 
     layout_.PressSplitBar(0, kLeftButton);
     layout_.DragSplitBar(0, 40000, 0, window);
     layout_.ReleaseSplitBar(0, window);
     EXPECT_EQ(layout_.SplitBarPosition(0), 57450);
-    EXPECT_EQ(layout_.Frame(1), (Rect{57500, 0, 100, 16175}));
+    EXPECT_EQ(layout_.Frame(1), (base::TwipsRect{57500, 0, 100, 16175}));
 }
 
 // --- The fit hook ------------------------------------------------------------------------------------------------
@@ -322,7 +322,7 @@ TEST_F(PaneLayoutTest, FitsAfterEachPaneResizeWithItsInnerLayoutDoneAndAtTheEnd)
     layout_.Layout(Window(12000, 5000));
     EXPECT_EQ(fits_ - before, 3) << "pane 0, pane 1, end of pass";
     ASSERT_FALSE(hostAreaAtFit_.empty());
-    EXPECT_EQ(hostAreaAtFit_.front(), (Rect{0, 270, 4920, 4730}));
+    EXPECT_EQ(hostAreaAtFit_.front(), (base::TwipsRect{0, 270, 4920, 4730}));
 }
 
 TEST_F(PaneLayoutTest, RejectsIndicesOutOfRange) {
@@ -353,16 +353,16 @@ TEST_F(PaneLayoutDragTest, OnlyTheBarMovesUntilTheRelease) {
     EXPECT_EQ(layout_.SplitBarColour(1), BarPaint::kFace);
 
     layout_.DragSplitBar(0, 40, 0, kWindow);
-    EXPECT_EQ(layout_.SplitBar(0), (Rect{4960, 0, 50, 6000}));
-    EXPECT_EQ(layout_.Frame(0), (Rect{0, 0, 4920, 6000}));
-    EXPECT_EQ(layout_.Frame(1), (Rect{4970, 0, 7030, 6000}));
+    EXPECT_EQ(layout_.SplitBar(0), (base::TwipsRect{4960, 0, 50, 6000}));
+    EXPECT_EQ(layout_.Frame(0), (base::TwipsRect{0, 0, 4920, 6000}));
+    EXPECT_EQ(layout_.Frame(1), (base::TwipsRect{4970, 0, 7030, 6000}));
     EXPECT_EQ(fits_, before);
 
     EXPECT_TRUE(layout_.ReleaseSplitBar(0, kWindow).laidOut);
     EXPECT_FALSE(layout_.SplitDragging());
     EXPECT_EQ(layout_.SplitBarColour(0), BarPaint::kFace);
-    EXPECT_EQ(layout_.Frame(0), (Rect{0, 0, 4960, 6000}));
-    EXPECT_EQ(layout_.Frame(1), (Rect{5010, 0, 6990, 6000}));
+    EXPECT_EQ(layout_.Frame(0), (base::TwipsRect{0, 0, 4960, 6000}));
+    EXPECT_EQ(layout_.Frame(1), (base::TwipsRect{5010, 0, 6990, 6000}));
     EXPECT_GT(fits_, before);
 }
 

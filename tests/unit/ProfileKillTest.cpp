@@ -16,8 +16,8 @@
 #include <thread>
 
 #include "helpers/ProfileWriterProtocol.h"
-#include "platform/CodePage.h"
-#include "platform/FileSystem.h"
+#include "settings/CodePage.h"
+#include "settings/FileSystem.h"
 #include "settings/ProfileDocument.h"
 
 extern char** environ;
@@ -56,14 +56,14 @@ pid_t StartWriter(const std::string& path) {
 }
 
 std::string ReadFile(const std::filesystem::path& path) {
-    auto files = platform::MakeHostFileSystem();
+    auto files = settings::MakeHostFileSystem();
     return files->ReadAll(path.string()).value_or("<missing>");
 }
 
 // Every line after the seed is the section's header or a key line with a
 // value the writer produced; returns the generation of each key (0 before
 // its first write).
-std::vector<int> CheckFile(const std::string& bytes, platform::CodePage& codePage) {
+std::vector<int> CheckFile(const std::string& bytes, settings::CodePage& codePage) {
     std::vector<int> generations(protocol::kWriterKeys, 0);
     EXPECT_EQ(bytes.substr(0, kSeed.size()), kSeed);
     const auto document = settings::ProfileDocument::FromBytes(bytes, codePage);
@@ -101,10 +101,10 @@ TEST(ProfileKillTest, AKilledWriterLeavesAWholeFile) {
     std::filesystem::create_directories(folder);
     const auto path = folder / "setting.ini";
     {
-        auto files = platform::MakeHostFileSystem();
+        auto files = settings::MakeHostFileSystem();
         ASSERT_TRUE(files->WriteAllAtomic(path.string(), kSeed));
     }
-    auto codePage = platform::MakeHostCodePage();
+    auto codePage = settings::MakeHostCodePage();
 
     const unsigned seed = std::random_device{}();
     SCOPED_TRACE("seed " + std::to_string(seed));

@@ -135,7 +135,7 @@ TEST_F(SimDesktopTest, FormRuntimeRaisesSizeEventsOnlyForChanges) {
     window.Start();
     EXPECT_EQ(events_.seen, (std::vector<std::string>{"Load", "Resize"}));
     events_.seen.clear();
-    const TwipsRect outer = window.OuterRect();
+    const base::TwipsRect outer = window.OuterRect();
     window.MoveOuter({0, 0, outer.width, outer.height});  // moved, same size
     window.Place(Control::PicFrame1, {10, 0, 4335, 2295});
     EXPECT_TRUE(events_.seen.empty());
@@ -146,7 +146,7 @@ TEST_F(SimDesktopTest, FormRuntimeRaisesSizeEventsOnlyForChanges) {
     // Moving a maximised window changes where it is restored to.
     window.MoveOuter({15, 30, 6000, 5000});
     window.UserSetState(WindowState::Normal);
-    EXPECT_EQ(window.OuterRect(), (TwipsRect{15, 30, 6000, 5000}));
+    EXPECT_EQ(window.OuterRect(), (base::TwipsRect{15, 30, 6000, 5000}));
     EXPECT_EQ(window.ClientWidth(), 6000 - 16 * 15);
 }
 
@@ -238,7 +238,7 @@ TEST_F(SimDesktopTest, ProgramsOpenTheirKindOfWindow) {
     const auto normal = processes.Start("\"C:\\Apps\\Normal.exe\" a.txt", kShowMaximized);
     ASSERT_EQ(processes.WindowsOf(normal).size(), 1u);
     const auto normalWindow = processes.WindowsOf(normal)[0];
-    EXPECT_EQ(windows.GetWindowText(normalWindow), "Normal");
+    EXPECT_EQ(windows.WindowTitle(normalWindow), "Normal");
     EXPECT_EQ(windows.GetIdentity(normalWindow).processId, normal);
 
     // Unquoted, with blanks in the path.
@@ -249,7 +249,7 @@ TEST_F(SimDesktopTest, ProgramsOpenTheirKindOfWindow) {
     EXPECT_EQ(windows.GetOwner(processes.WindowsOf(owned)[1]), owner);
 
     const auto bare = processes.Start("C:\\Apps\\bare.exe", kShowNormal);
-    EXPECT_EQ(windows.GetWindowText(processes.WindowsOf(bare)[0]), "");
+    EXPECT_EQ(windows.WindowTitle(processes.WindowsOf(bare)[0]), "");
 
     const auto gone = processes.Start("C:\\Apps\\gone.exe", kShowNormal);
     EXPECT_NE(gone, 0u);
@@ -325,9 +325,9 @@ TEST_F(SimDesktopTest, DocumentsFindTheirProgram) {
     sim_.files().SetFile("C:\\Docs\\read.me.TXT", "x");
     sim_.files().SetFile("C:\\Docs\\data.xyz", "x");
     sim_.processes().Associate("txt", "C:\\Windows\\notepad.exe");
-    EXPECT_EQ(sim_.processes().FindExecutable("C:\\Docs\\read.me.TXT"), "C:\\Windows\\notepad.exe");
-    EXPECT_FALSE(sim_.processes().FindExecutable("C:\\Docs\\data.xyz"));
-    EXPECT_FALSE(sim_.processes().FindExecutable("C:\\Docs\\missing.txt"));
+    EXPECT_EQ(sim_.processes().AssociatedProgram("C:\\Docs\\read.me.TXT"), "C:\\Windows\\notepad.exe");
+    EXPECT_FALSE(sim_.processes().AssociatedProgram("C:\\Docs\\data.xyz"));
+    EXPECT_FALSE(sim_.processes().AssociatedProgram("C:\\Docs\\missing.txt"));
 }
 
 }  // namespace

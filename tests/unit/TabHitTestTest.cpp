@@ -1,8 +1,8 @@
-#include "shell/TabHitTest.h"
+#include "base/TabHitTest.h"
 
 #include <gtest/gtest.h>
 
-namespace velmora::shell {
+namespace velmora::base {
 namespace {
 
 TEST(TabHitTest, FindsTheTabFromTheRunningTotalOfWidths) {
@@ -28,4 +28,4 @@ TEST(TabHitTest, RoundsTheRunningTotalHalvesToEvenAfterEachTab) {
 }
 
 }  // namespace
-}  // namespace velmora::shell
+}  // namespace velmora::base

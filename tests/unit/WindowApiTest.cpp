@@ -12,14 +12,14 @@ TEST(WindowApiTest, TwipsBecomeWholePixelsHalvesToEvenAtTheCurrentDpi) {
     const auto hosted = windows.Create({"Hosted", "", sim.window().FrameWindow(2), 0, true, {9, 10}});
 
     MoveWindowTwips(windows, sim.window(), hosted, 22, 37, 3000, 1500);
-    EXPECT_EQ(windows.GetWindowRect(hosted), (platform::PixelRect{1, 2, 200, 100}));
+    EXPECT_EQ(windows.GetWindowRect(hosted), (base::PixelRect{1, 2, 200, 100}));
 
     // 120 DPI: 12 twips per pixel, and values that fall on half pixels.
     sim.window().ChangeDpi(12, 12);
     MoveWindowTwips(windows, sim.window(), hosted, 30, 42, 18, 6);
-    EXPECT_EQ(windows.GetWindowRect(hosted), (platform::PixelRect{2, 4, 2, 0}));
+    EXPECT_EQ(windows.GetWindowRect(hosted), (base::PixelRect{2, 4, 2, 0}));
     MoveWindowTwips(windows, sim.window(), hosted, -30, -42, 0, 0);
-    EXPECT_EQ(windows.GetWindowRect(hosted), (platform::PixelRect{-2, -4, 0, 0}));
+    EXPECT_EQ(windows.GetWindowRect(hosted), (base::PixelRect{-2, -4, 0, 0}));
 }
 
 }  // namespace

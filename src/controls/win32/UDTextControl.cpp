@@ -5,7 +5,7 @@
 
 #include "controls/win32/WindowDpi.h"
 #include "platform/win32/WinString.h"
-#include "shell/Twips.h"
+#include "base/Twips.h"
 
 namespace velmora::win32 {
 
@@ -15,7 +15,7 @@ constexpr int TimerIndex(controls::UDTimer timer) { return static_cast<int>(time
 // Timer ids on the control's window: 1 Up, 2 Down, 3 SpeedUp.
 constexpr UINT_PTR TimerId(controls::UDTimer timer) { return static_cast<UINT_PTR>(TimerIndex(timer)) + 1; }
 
-int ToPixels(double twips, double twipsPerPixel) { return shell::TwipsToPixels(twips, twipsPerPixel); }
+int ToPixels(double twips, double twipsPerPixel) { return base::TwipsToPixels(twips, twipsPerPixel); }
 
 }  // namespace
 
@@ -258,7 +258,7 @@ void UDTextControl::SetColors(std::uint32_t fore, std::uint32_t back) {
 
 void UDTextControl::SetFont(const controls::UDFont& font) {
     const WindowDpi dpi = DpiOfWindow(window_);
-    const int height = -static_cast<int>(shell::RoundHalfEven(font.sizePoints * dpi.y / 72.0));
+    const int height = -static_cast<int>(base::RoundHalfEven(font.sizePoints * dpi.y / 72.0));
     HFONT created = CreateFontW(height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, font.italic, font.underline,
                                 font.strikeout, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                                 DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, Widen(font.name).c_str());
@@ -277,7 +277,7 @@ void UDTextControl::Place(const controls::UDTextLayout& layout) {
     const WindowDpi dpi = DpiOfWindow(window_);
     const double x = TwipsPerPixelX(dpi);
     const double y = TwipsPerPixelY(dpi);
-    auto move = [&](HWND part, const controls::UDTextRect& rect) {
+    auto move = [&](HWND part, const base::TwipsRect& rect) {
         if (part)
             MoveWindow(part, ToPixels(rect.left, x), ToPixels(rect.top, y), ToPixels(rect.width, x),
                        ToPixels(rect.height, y), TRUE);

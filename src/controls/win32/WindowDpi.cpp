@@ -1,6 +1,6 @@
 #include "controls/win32/WindowDpi.h"
 
-#include "shell/Twips.h"
+#include "base/Twips.h"
 
 namespace velmora::win32 {
 
@@ -34,7 +34,7 @@ WindowDpi DpiOfWindow(HWND window) {
     return dpi;
 }
 
-double TwipsPerPixelX(const WindowDpi& dpi) { return shell::TwipsPerPixel(dpi.x); }
-double TwipsPerPixelY(const WindowDpi& dpi) { return shell::TwipsPerPixel(dpi.y); }
+double TwipsPerPixelX(const WindowDpi& dpi) { return base::TwipsPerPixel(dpi.x); }
+double TwipsPerPixelY(const WindowDpi& dpi) { return base::TwipsPerPixel(dpi.y); }
 
 }  // namespace velmora::win32

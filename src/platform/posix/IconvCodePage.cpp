@@ -3,9 +3,9 @@
 #include <cerrno>
 #include <mutex>
 
-#include "platform/CodePage.h"
+#include "settings/CodePage.h"
 
-namespace velmora::platform {
+namespace velmora::settings {
 namespace {
 
 // One conversion direction. The descriptor is opened once: iconv_open loads
@@ -81,4 +81,4 @@ std::unique_ptr<CodePage> MakeHostCodePage() { return std::make_unique<IconvCode
 
 std::unique_ptr<CodePage> MakeCp932CodePage() { return std::make_unique<IconvCodePage>("CP932"); }
 
-}  // namespace velmora::platform
+}  // namespace velmora::settings

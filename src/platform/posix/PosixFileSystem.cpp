@@ -12,9 +12,9 @@
 #include <set>
 #include <string>
 
-#include "platform/FileSystem.h"
+#include "settings/FileSystem.h"
 
-namespace velmora::platform {
+namespace velmora::settings {
 namespace {
 
 class Descriptor {
@@ -196,4 +196,4 @@ private:
 
 std::unique_ptr<FileSystem> MakeHostFileSystem() { return std::make_unique<PosixFileSystem>(); }
 
-}  // namespace velmora::platform
+}  // namespace velmora::settings

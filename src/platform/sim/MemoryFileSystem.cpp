@@ -52,7 +52,7 @@ std::optional<std::string> MemoryFileSystem::ReadAll(const std::string& path) {
     return it->second.bytes;
 }
 
-std::optional<FileStamp> MemoryFileSystem::Stamp(const std::string& path) {
+std::optional<settings::FileStamp> MemoryFileSystem::Stamp(const std::string& path) {
     std::lock_guard lock(mutex_);
     auto it = files_.find(Normalize(path));
     if (it == files_.end()) return std::nullopt;

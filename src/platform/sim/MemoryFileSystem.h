@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/FileSystem.h"
+#include "settings/FileSystem.h"
 
 namespace velmora::platform::sim {
 
@@ -20,10 +20,10 @@ namespace velmora::platform::sim {
 // without any separator is a file of the current folder, which always exists.
 // Every write gives the file a new stamp, so a reader comparing stamps always
 // notices it.
-class MemoryFileSystem : public FileSystem {
+class MemoryFileSystem : public settings::FileSystem {
 public:
     std::optional<std::string> ReadAll(const std::string& path) override;
-    std::optional<FileStamp> Stamp(const std::string& path) override;
+    std::optional<settings::FileStamp> Stamp(const std::string& path) override;
     bool WriteAllAtomic(const std::string& path, const std::string& bytes) override;
     bool FileExists(const std::string& path) override;
     bool DirectoryExists(const std::string& path) override;
@@ -60,7 +60,7 @@ private:
     struct File {
         std::string path;  // as first given
         std::string bytes;
-        FileStamp stamp;
+        settings::FileStamp stamp;
         bool unreadable = false;
         int reads = 0;
         int writes = 0;

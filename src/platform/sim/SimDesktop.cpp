@@ -3,7 +3,7 @@
 namespace velmora::platform::sim {
 
 SimDesktop::SimDesktop()
-    : codePage_(MakeCp932CodePage()),
+    : codePage_(settings::MakeCp932CodePage()),
       windows_(journal_),
       explorers_(windows_, files_, journal_),
       processes_(windows_, clock_, files_, journal_),

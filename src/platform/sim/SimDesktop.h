@@ -32,7 +32,7 @@ public:
 
     Journal& journal() { return journal_; }
     MemoryFileSystem& files() { return files_; }
-    CodePage& codePage() { return *codePage_; }
+    settings::CodePage& codePage() { return *codePage_; }
     SimClock& clock() { return clock_; }
     SimWindowManager& windows() { return windows_; }
     SimExplorerFactory& explorers() { return explorers_; }
@@ -44,7 +44,7 @@ public:
 private:
     Journal journal_;
     MemoryFileSystem files_;
-    std::unique_ptr<CodePage> codePage_;
+    std::unique_ptr<settings::CodePage> codePage_;
     SimClock clock_;
     SimWindowManager windows_;
     SimExplorerFactory explorers_;

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/Explorer.h"
-#include "platform/FileSystem.h"
+#include "settings/FileSystem.h"
 #include "platform/sim/SimJournal.h"
 #include "platform/sim/SimWindowManager.h"
 
@@ -55,7 +55,7 @@ class SimExplorerFactory : public ExplorerFactory {
 public:
     static constexpr std::uint32_t kShellProcessId = 2000;
 
-    SimExplorerFactory(SimWindowManager& windows, FileSystem& files, Journal& journal)
+    SimExplorerFactory(SimWindowManager& windows, settings::FileSystem& files, Journal& journal)
         : windows_(windows), files_(files), journal_(journal) {}
 
     std::unique_ptr<ExplorerWindow> Create() override;
@@ -76,7 +76,7 @@ private:
     WindowHandle BuildListChain(WindowHandle top);
 
     SimWindowManager& windows_;
-    FileSystem& files_;
+    settings::FileSystem& files_;
     Journal& journal_;
     bool createFails_ = false;
     std::set<ExplorerCall> failing_;

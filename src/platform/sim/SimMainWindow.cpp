@@ -47,7 +47,7 @@ void SimMainWindow::SetState(WindowState state) {
     if (Live()) events_->OnResize();
 }
 
-TwipsRect SimMainWindow::OuterRect() {
+base::TwipsRect SimMainWindow::OuterRect() {
     const double x = twipsPerPixelX_;
     const double y = twipsPerPixelY_;
     switch (state_) {
@@ -63,7 +63,7 @@ TwipsRect SimMainWindow::OuterRect() {
     return normal_;
 }
 
-void SimMainWindow::MoveOuter(const TwipsRect& rect) {
+void SimMainWindow::MoveOuter(const base::TwipsRect& rect) {
     journal_.Add("MoveOuter " + std::to_string(rect.left) + " " + std::to_string(rect.top) + " " +
                  std::to_string(rect.width) + " " + std::to_string(rect.height));
     const bool resized = rect.width != normal_.width || rect.height != normal_.height;
@@ -116,8 +116,8 @@ void SimMainWindow::ShowPopup(PopupMenu menu) {
     popups_.push_back(menu);
 }
 
-void SimMainWindow::Place(Control control, const TwipsRect& rect) {
-    TwipsRect& current = controls_[control].rect;
+void SimMainWindow::Place(Control control, const base::TwipsRect& rect) {
+    base::TwipsRect& current = controls_[control].rect;
     const bool resized = rect.width != current.width || rect.height != current.height;
     current = rect;
     int frame = -1;
@@ -173,7 +173,7 @@ void SimMainWindow::ClearCombo() {
     comboText_.clear();
 }
 
-void SimMainWindow::MessageBox(const std::string& text, const std::string& title) {
+void SimMainWindow::ShowMessage(const std::string& text, const std::string& title) {
     journal_.Add("MessageBox " + title);
     messageBoxes_.push_back({text, title});
 }

@@ -40,8 +40,8 @@ public:
     WindowHandle Handle() override { return handle_; }
     WindowState GetState() override { return state_; }
     void SetState(WindowState state) override;
-    TwipsRect OuterRect() override;
-    void MoveOuter(const TwipsRect& rect) override;
+    base::TwipsRect OuterRect() override;
+    void MoveOuter(const base::TwipsRect& rect) override;
     double ClientWidth() override;
     double ClientHeight() override;
     double TwipsPerPixelX() override { return twipsPerPixelX_; }
@@ -58,8 +58,8 @@ public:
     void SetEnabled(MenuItem item, bool enabled) override { menus_[item].enabled = enabled; }
     void ShowPopup(PopupMenu menu) override;
 
-    void Place(Control control, const TwipsRect& rect) override;
-    TwipsRect Bounds(Control control) override { return controls_[control].rect; }
+    void Place(Control control, const base::TwipsRect& rect) override;
+    base::TwipsRect Bounds(Control control) override { return controls_[control].rect; }
     void SetVisible(Control control, bool visible) override { controls_[control].visible = visible; }
     bool IsVisible(Control control) override { return controls_[control].visible; }
     void SetBarColour(int bar, BarColour colour) override { barColours_.at(bar) = colour; }
@@ -80,7 +80,7 @@ public:
     std::string ComboText() override { return comboText_; }
     std::vector<std::string> ComboItems() override { return comboItems_; }
 
-    void MessageBox(const std::string& text, const std::string& title) override;
+    void ShowMessage(const std::string& text, const std::string& title) override;
 
     // --- What the user and the system do ---
 
@@ -112,7 +112,7 @@ public:
     BarColour BarColourOf(int bar) const { return barColours_.at(bar); }
     const std::vector<MessageBoxRecord>& MessageBoxes() const { return messageBoxes_; }
     const std::vector<PopupMenu>& PopupsShown() const { return popups_; }
-    TwipsRect NormalRect() const { return normal_; }
+    base::TwipsRect NormalRect() const { return normal_; }
 
 private:
     struct MenuState {
@@ -120,7 +120,7 @@ private:
         bool enabled = true;
     };
     struct ControlState {
-        TwipsRect rect;
+        base::TwipsRect rect;
         bool visible = true;
     };
     struct Tab {
@@ -142,7 +142,7 @@ private:
     WindowHandle handle_ = 0;
     std::array<WindowHandle, 3> frames_{};
     WindowState state_ = WindowState::Normal;
-    TwipsRect normal_;
+    base::TwipsRect normal_;
     double twipsPerPixelX_ = 15;
     double twipsPerPixelY_ = 15;
     bool previousInstance_ = false;

@@ -120,7 +120,7 @@ bool SimProcesses::WaitForInputIdle(std::uint32_t processId, std::uint32_t timeo
     return it->second.windowOpen && it->second.running;
 }
 
-std::optional<std::string> SimProcesses::FindExecutable(const std::string& document) {
+std::optional<std::string> SimProcesses::AssociatedProgram(const std::string& document) {
     if (!files_.FileExists(document)) return std::nullopt;
     const std::string name = document.substr(document.find_last_of('\\') + 1);
     const auto dot = name.rfind('.');

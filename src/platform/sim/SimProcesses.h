@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/FileSystem.h"
+#include "settings/FileSystem.h"
 #include "platform/Processes.h"
 #include "platform/sim/SimClock.h"
 #include "platform/sim/SimJournal.h"
@@ -42,12 +42,12 @@ struct StartRecord {
 // Programs that can be started by path, and the processes they became.
 class SimProcesses : public Processes {
 public:
-    SimProcesses(SimWindowManager& windows, SimClock& clock, FileSystem& files, Journal& journal)
+    SimProcesses(SimWindowManager& windows, SimClock& clock, settings::FileSystem& files, Journal& journal)
         : windows_(windows), clock_(clock), files_(files), journal_(journal) {}
 
     std::uint32_t Start(const std::string& commandLine, int showCommand) override;
     bool WaitForInputIdle(std::uint32_t processId, std::uint32_t timeoutMs) override;
-    std::optional<std::string> FindExecutable(const std::string& document) override;
+    std::optional<std::string> AssociatedProgram(const std::string& document) override;
     std::unique_ptr<RunningProcess> Launch(const std::string& path) override;
 
     // The path is matched without regard to case, as Windows paths are.
@@ -80,7 +80,7 @@ private:
 
     SimWindowManager& windows_;
     SimClock& clock_;
-    FileSystem& files_;
+    settings::FileSystem& files_;
     Journal& journal_;
     std::map<std::string, SimProgram> programs_;       // by case-folded path
     std::map<std::string, std::string> associations_;  // case-folded extension -> program path

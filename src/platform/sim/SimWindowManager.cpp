@@ -62,15 +62,15 @@ void SimWindowManager::ShowWindow(WindowHandle window, int command) {
     data->visible = command != 0;  // SW_HIDE is the only command that hides
 }
 
-void SimWindowManager::MoveWindow(WindowHandle window, PixelRect rect) {
+void SimWindowManager::MoveWindow(WindowHandle window, base::PixelRect rect) {
     journal_.Add("MoveWindow " + std::to_string(window) + " " + std::to_string(rect.left) + " " +
                  std::to_string(rect.top) + " " + std::to_string(rect.width) + " " + std::to_string(rect.height));
     if (Window* data = Find(window)) data->rect = rect;
 }
 
-PixelRect SimWindowManager::GetWindowRect(WindowHandle window) {
+base::PixelRect SimWindowManager::GetWindowRect(WindowHandle window) {
     const Window* data = Find(window);
-    return data ? data->rect : PixelRect{};
+    return data ? data->rect : base::PixelRect{};
 }
 
 bool SimWindowManager::SetForegroundWindow(WindowHandle window) {
@@ -133,12 +133,12 @@ void SimWindowManager::SetListViewExtendedStyle(WindowHandle list, std::uint32_t
 
 std::vector<WindowHandle> SimWindowManager::TopLevelWindows() { return zOrder_; }
 
-std::string SimWindowManager::GetWindowText(WindowHandle window) {
+std::string SimWindowManager::WindowTitle(WindowHandle window) {
     const Window* data = Find(window);
     return data ? data->title : std::string();
 }
 
-std::string SimWindowManager::GetClassName(WindowHandle window) {
+std::string SimWindowManager::ClassName(WindowHandle window) {
     const Window* data = Find(window);
     return data ? data->className : std::string();
 }

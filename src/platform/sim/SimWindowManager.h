@@ -41,8 +41,8 @@ public:
     WindowHandle GetParent(WindowHandle window) override;
     bool SetParent(WindowHandle window, WindowHandle newParent) override;
     void ShowWindow(WindowHandle window, int command) override;
-    void MoveWindow(WindowHandle window, PixelRect rect) override;
-    PixelRect GetWindowRect(WindowHandle window) override;
+    void MoveWindow(WindowHandle window, base::PixelRect rect) override;
+    base::PixelRect GetWindowRect(WindowHandle window) override;
     bool SetForegroundWindow(WindowHandle window) override;
     bool RegisterHotKey(WindowHandle window, int id, std::uint32_t modifiers, std::uint32_t keyCode) override;
     void UnregisterHotKey(WindowHandle window, int id) override;
@@ -50,8 +50,8 @@ public:
     std::uint32_t GetListViewExtendedStyle(WindowHandle list) override;
     void SetListViewExtendedStyle(WindowHandle list, std::uint32_t style) override;
     std::vector<WindowHandle> TopLevelWindows() override;
-    std::string GetWindowText(WindowHandle window) override;
-    std::string GetClassName(WindowHandle window) override;
+    std::string WindowTitle(WindowHandle window) override;
+    std::string ClassName(WindowHandle window) override;
     bool IsWindowVisible(WindowHandle window) override;
     WindowHandle GetOwner(WindowHandle window) override;
     WindowIdentity GetIdentity(WindowHandle window) override;
@@ -106,7 +106,7 @@ private:
         bool visible = true;
         bool hung = false;
         WindowIdentity identity;
-        PixelRect rect;
+        base::PixelRect rect;
         int showCommand = 0;
         std::uint32_t listViewStyle = 0;
         int setStyleCount = 0;

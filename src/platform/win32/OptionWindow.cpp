@@ -9,7 +9,7 @@
 #include "controls/win32/WindowDpi.h"
 #include "platform/win32/OptionIds.h"
 #include "platform/win32/WinString.h"
-#include "shell/Twips.h"
+#include "base/Twips.h"
 
 namespace velmora::win32 {
 
@@ -93,8 +93,8 @@ HWND CreateHotkeyControl(HWND box) {
     const WindowDpi dpi = DpiOfWindow(box);
     const double x = TwipsPerPixelX(dpi);
     const double y = TwipsPerPixelY(dpi);
-    const int width = shell::TwipsToPixels(shell::PixelsToTwips(inner.right, x), x);
-    const int height = shell::TwipsToPixels(shell::PixelsToTwips(inner.bottom, y), y);
+    const int width = base::TwipsToPixels(base::PixelsToTwips(inner.right, x), x);
+    const int height = base::TwipsToPixels(base::PixelsToTwips(inner.bottom, y), y);
     HWND field = CreateWindowExW(0, HOTKEY_CLASSW, nullptr, WS_CHILD | WS_VISIBLE | WS_BORDER, 0, 0, width, height, box,
                                  nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!field) return nullptr;
@@ -128,8 +128,8 @@ bool OptionWindow::Create(HINSTANCE instance, int show) {
     RegisterPictureBoxClass(instance);
     // Sized for 96 DPI here; FitClientArea corrects it for the monitor the
     // window lands on.
-    const int width = shell::TwipsToPixels(kClientWidth, 15);
-    const int height = shell::TwipsToPixels(kClientHeight, 15);
+    const int width = base::TwipsToPixels(kClientWidth, 15);
+    const int height = base::TwipsToPixels(kClientHeight, 15);
     CreateWindowExW(WS_EX_CONTROLPARENT, ids::kWindowClass, ids::kCaption,
                     WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT, CW_USEDEFAULT, width,
                     height, nullptr, nullptr, instance, this);
@@ -199,7 +199,7 @@ LRESULT OptionWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
 
 void OptionWindow::CreateFonts() {
     const WindowDpi dpi = DpiOfWindow(window_);
-    const int height = -static_cast<int>(shell::RoundHalfEven(kFontPoints * dpi.y / 72.0));
+    const int height = -static_cast<int>(base::RoundHalfEven(kFontPoints * dpi.y / 72.0));
     HFONT created = CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                                 CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, kFontName);
     if (!created) return;
@@ -211,7 +211,7 @@ double OptionWindow::TwipsPerPixelX() const { return win32::TwipsPerPixelX(DpiOf
 double OptionWindow::TwipsPerPixelY() const { return win32::TwipsPerPixelY(DpiOfWindow(window_)); }
 
 HWND OptionWindow::AddControl(const wchar_t* className, std::string_view text, DWORD style, DWORD exStyle, int id,
-                              TwipsRect twips) {
+                              base::TwipsRect twips) {
     HWND control = CreateWindowExW(exStyle, className, Widen(text).c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0,
                                    window_, IdMenu(id), GetModuleHandleW(nullptr), nullptr);
     if (!control) return nullptr;
@@ -246,7 +246,7 @@ void OptionWindow::OnCreate() {
     constexpr DWORD kLabel = SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX;
     constexpr DWORD kEdit = ES_AUTOHSCROLL | WS_TABSTOP;
 
-    const std::pair<int, std::pair<const char*, TwipsRect>> frames[] = {
+    const std::pair<int, std::pair<const char*, base::TwipsRect>> frames[] = {
         {ids::FrameApp(5), {"エクスプローラ１", {kExplorer1Left, kExplorerTop, kExplorerWidth, kExplorerHeight}}},
         {ids::FrameApp(6), {"エクスプローラ２", {kExplorer2Left, kExplorerTop, kExplorerWidth, kExplorerHeight}}},
         {ids::FrameApp(7), {"取り込み画面", {kCaptureLeft, kCaptureTop, kCaptureWidth, kCaptureHeight}}},
@@ -384,8 +384,8 @@ void OptionWindow::FitClientArea() {
     RECT frame{};
     GetClientRect(window_, &client);
     GetWindowRect(window_, &frame);
-    const int width = shell::TwipsToPixels(kClientWidth, TwipsPerPixelX());
-    const int height = shell::TwipsToPixels(kClientHeight, TwipsPerPixelY());
+    const int width = base::TwipsToPixels(kClientWidth, TwipsPerPixelX());
+    const int height = base::TwipsToPixels(kClientHeight, TwipsPerPixelY());
     SetWindowPos(window_, nullptr, 0, 0, (frame.right - frame.left) + width - client.right,
                  (frame.bottom - frame.top) + height - client.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -394,13 +394,13 @@ void OptionWindow::Layout() {
     const double x = TwipsPerPixelX();
     const double y = TwipsPerPixelY();
     for (const Placement& placement : placements_) {
-        const TwipsRect& r = placement.twips;
-        MoveWindow(placement.window, shell::TwipsToPixels(r.left, x), shell::TwipsToPixels(r.top, y),
-                   shell::TwipsToPixels(r.width, x), shell::TwipsToPixels(r.height, y), TRUE);
+        const base::TwipsRect& r = placement.twips;
+        MoveWindow(placement.window, base::TwipsToPixels(r.left, x), base::TwipsToPixels(r.top, y),
+                   base::TwipsToPixels(r.width, x), base::TwipsToPixels(r.height, y), TRUE);
     }
     if (listView_) {
-        ListView_SetColumnWidth(listView_, 0, shell::TwipsToPixels(2000, x));
-        ListView_SetColumnWidth(listView_, 1, shell::TwipsToPixels(6000, x));
+        ListView_SetColumnWidth(listView_, 0, base::TwipsToPixels(2000, x));
+        ListView_SetColumnWidth(listView_, 1, base::TwipsToPixels(6000, x));
     }
 }
 

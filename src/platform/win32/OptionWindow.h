@@ -40,15 +40,9 @@ public:
     bool PreTranslateMessage(MSG& message);
 
 private:
-    struct TwipsRect {
-        double left;
-        double top;
-        double width;
-        double height;
-    };
     struct Placement {
         HWND window;
-        TwipsRect twips;
+        base::TwipsRect twips;
     };
 
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -61,7 +55,7 @@ private:
     void OnDestroy();
 
     HWND AddControl(const wchar_t* className, std::string_view text, DWORD style, DWORD exStyle, int id,
-                    TwipsRect twips);
+                    base::TwipsRect twips);
     void AddToolTip(HWND control, std::string_view text);
     void CreateFonts();
     void Layout();

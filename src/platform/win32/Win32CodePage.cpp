@@ -1,9 +1,9 @@
 #include <windows.h>
 
-#include "platform/CodePage.h"
+#include "settings/CodePage.h"
 #include "platform/win32/WinString.h"
 
-namespace velmora::platform {
+namespace velmora::settings {
 namespace {
 
 class WindowsCodePage final : public CodePage {
@@ -49,4 +49,4 @@ private:
 std::unique_ptr<CodePage> MakeHostCodePage() { return std::make_unique<WindowsCodePage>(CP_ACP); }
 std::unique_ptr<CodePage> MakeCp932CodePage() { return std::make_unique<WindowsCodePage>(932); }
 
-}  // namespace velmora::platform
+}  // namespace velmora::settings

@@ -3,10 +3,10 @@
 #include <atomic>
 #include <string>
 
-#include "platform/FileSystem.h"
+#include "settings/FileSystem.h"
 #include "platform/win32/WinString.h"
 
-namespace velmora::platform {
+namespace velmora::settings {
 namespace {
 
 std::int64_t ToInt64(FILETIME time) {
@@ -115,4 +115,4 @@ public:
 
 std::unique_ptr<FileSystem> MakeHostFileSystem() { return std::make_unique<WindowsFileSystem>(); }
 
-}  // namespace velmora::platform
+}  // namespace velmora::settings

@@ -10,13 +10,13 @@
 #include "platform/win32/MainWindowIds.h"
 #include "platform/win32/WinString.h"
 #include "platform/win32/WindowHandleCast.h"
-#include "shell/Twips.h"
+#include "base/Twips.h"
 
 namespace velmora::win32 {
 namespace {
 
 using platform::Control;
-using platform::TwipsRect;
+using base::TwipsRect;
 
 constexpr wchar_t kFrameClass[] = L"VelmoraFrame";
 constexpr wchar_t kHostAreaClass[] = L"VelmoraHostArea";
@@ -30,7 +30,7 @@ struct ControlSpec {
     Control control;
     int id;
     int parent;  // index of the parent control, or -1 for the main window
-    TwipsRect design;
+    base::TwipsRect design;
     bool visible;
 };
 
@@ -158,7 +158,7 @@ Win32MainWindow::Win32MainWindow(HINSTANCE instance, MainWindowOptions options) 
 
     // The design client size at this window's DPI, frame and menu bar around it.
     const double tpp = TwipsPerPixelX();
-    RECT outer{0, 0, shell::TwipsToPixels(kDesignClientWidth, tpp), shell::TwipsToPixels(kDesignClientHeight, tpp)};
+    RECT outer{0, 0, base::TwipsToPixels(kDesignClientWidth, tpp), base::TwipsToPixels(kDesignClientHeight, tpp)};
     const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_STYLE));
     if (auto adjust = User32Function<AdjustForDpiFn>("AdjustWindowRectExForDpi")) {
         adjust(&outer, style, TRUE, 0, static_cast<UINT>(Dpi(true)));
@@ -309,14 +309,14 @@ double Win32MainWindow::Dpi(bool horizontal) const {
 void Win32MainWindow::ApplyPlacement(size_t index) {
     HWND control = controls_[index];
     if (control == nullptr) return;
-    const TwipsRect& rect = rects_[index];
+    const base::TwipsRect& rect = rects_[index];
     const double tppX = TwipsPerPixelX();
     const double tppY = TwipsPerPixelY();
-    const int width = std::max(0, shell::TwipsToPixels(rect.width, tppX));
-    int height = std::max(0, shell::TwipsToPixels(rect.height, tppY));
+    const int width = std::max(0, base::TwipsToPixels(rect.width, tppX));
+    int height = std::max(0, base::TwipsToPixels(rect.height, tppY));
     if (kControls[index].control == Control::CboApp)
         height += MulDiv(kComboListPixelsAt96, static_cast<int>(Dpi(false)), 96);
-    MoveWindow(control, shell::TwipsToPixels(rect.left, tppX), shell::TwipsToPixels(rect.top, tppY), width, height,
+    MoveWindow(control, base::TwipsToPixels(rect.left, tppX), base::TwipsToPixels(rect.top, tppY), width, height,
                TRUE);
 }
 
@@ -363,7 +363,7 @@ void Win32MainWindow::SetState(platform::WindowState state) {
     }
 }
 
-platform::TwipsRect Win32MainWindow::OuterRect() {
+base::TwipsRect Win32MainWindow::OuterRect() {
     RECT rect{};
     GetWindowRect(window_, &rect);
     const double tppX = TwipsPerPixelX();
@@ -371,12 +371,12 @@ platform::TwipsRect Win32MainWindow::OuterRect() {
     return {rect.left * tppX, rect.top * tppY, (rect.right - rect.left) * tppX, (rect.bottom - rect.top) * tppY};
 }
 
-void Win32MainWindow::MoveOuter(const platform::TwipsRect& rect) {
+void Win32MainWindow::MoveOuter(const base::TwipsRect& rect) {
     const double tppX = TwipsPerPixelX();
     const double tppY = TwipsPerPixelY();
-    MoveWindow(window_, shell::TwipsToPixels(rect.left, tppX), shell::TwipsToPixels(rect.top, tppY),
-               std::max(0, shell::TwipsToPixels(rect.width, tppX)),
-               std::max(0, shell::TwipsToPixels(rect.height, tppY)), TRUE);
+    MoveWindow(window_, base::TwipsToPixels(rect.left, tppX), base::TwipsToPixels(rect.top, tppY),
+               std::max(0, base::TwipsToPixels(rect.width, tppX)),
+               std::max(0, base::TwipsToPixels(rect.height, tppY)), TRUE);
 }
 
 double Win32MainWindow::ClientWidth() {
@@ -391,8 +391,8 @@ double Win32MainWindow::ClientHeight() {
     return rect.bottom * TwipsPerPixelY();
 }
 
-double Win32MainWindow::TwipsPerPixelX() { return shell::TwipsPerPixel(Dpi(true)); }
-double Win32MainWindow::TwipsPerPixelY() { return shell::TwipsPerPixel(Dpi(false)); }
+double Win32MainWindow::TwipsPerPixelX() { return base::TwipsPerPixel(Dpi(true)); }
+double Win32MainWindow::TwipsPerPixelY() { return base::TwipsPerPixel(Dpi(false)); }
 
 bool Win32MainWindow::PreviousInstance() {
     if (!instanceChecked_) {
@@ -436,9 +436,9 @@ void Win32MainWindow::ShowPopup(platform::PopupMenu menu) {
     PostMessageW(window_, WM_NULL, 0, 0);
 }
 
-void Win32MainWindow::Place(platform::Control control, const platform::TwipsRect& rect) {
+void Win32MainWindow::Place(platform::Control control, const base::TwipsRect& rect) {
     const size_t index = Index(control);
-    const TwipsRect previous = rects_.at(index);
+    const base::TwipsRect previous = rects_.at(index);
     rects_[index] = rect;
     ApplyPlacement(index);
     const int frame = PicFrameIndex(control);
@@ -579,7 +579,7 @@ std::vector<std::string> Win32MainWindow::ComboItems() {
     return items;
 }
 
-void Win32MainWindow::MessageBox(const std::string& text, const std::string& title) {
+void Win32MainWindow::ShowMessage(const std::string& text, const std::string& title) {
     ::MessageBoxW(window_, Widen(text).c_str(), Widen(title).c_str(), MB_OK);
 }
 

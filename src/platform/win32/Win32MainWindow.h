@@ -1,9 +1,5 @@
 #pragma once
 
-// windows.h comes before the contract so that its MessageBox macro renames the
-// contract's member and this override alike. A file that reads the contract
-// before any windows.h and then this header gets "marked override, but does
-// not override": include <windows.h> (or this header) earlier there.
 #include <windows.h>
 
 #include <array>
@@ -52,8 +48,8 @@ public:
     platform::WindowHandle Handle() override;
     platform::WindowState GetState() override;
     void SetState(platform::WindowState state) override;
-    platform::TwipsRect OuterRect() override;
-    void MoveOuter(const platform::TwipsRect& rect) override;
+    base::TwipsRect OuterRect() override;
+    void MoveOuter(const base::TwipsRect& rect) override;
     double ClientWidth() override;
     double ClientHeight() override;
     double TwipsPerPixelX() override;
@@ -68,8 +64,8 @@ public:
     bool IsEnabled(platform::MenuItem item) override { return menus_.IsEnabled(item); }
     void SetEnabled(platform::MenuItem item, bool enabled) override { menus_.SetEnabled(item, enabled); }
     void ShowPopup(platform::PopupMenu menu) override;
-    void Place(platform::Control control, const platform::TwipsRect& rect) override;
-    platform::TwipsRect Bounds(platform::Control control) override { return rects_.at(Index(control)); }
+    void Place(platform::Control control, const base::TwipsRect& rect) override;
+    base::TwipsRect Bounds(platform::Control control) override { return rects_.at(Index(control)); }
     void SetVisible(platform::Control control, bool visible) override;
     bool IsVisible(platform::Control control) override;
     void SetBarColour(int bar, platform::BarColour colour) override;
@@ -87,7 +83,7 @@ public:
     void AddComboItem(const std::string& text) override;
     std::string ComboText() override;
     std::vector<std::string> ComboItems() override;
-    void MessageBox(const std::string& text, const std::string& title) override;
+    void ShowMessage(const std::string& text, const std::string& title) override;
 
     static constexpr size_t kControlCount = 12;
 
@@ -121,7 +117,7 @@ private:
     MainMenus menus_;
     platform::MainWindowEvents* events_ = nullptr;
     std::array<HWND, kControlCount> controls_{};
-    std::array<platform::TwipsRect, kControlCount> rects_{};
+    std::array<base::TwipsRect, kControlCount> rects_{};
     std::array<platform::BarColour, 2> barColours_{platform::BarColour::Face, platform::BarColour::Face};
     std::array<std::vector<std::string>, 3> tags_;
     std::vector<DropTarget*> dropTargets_;

@@ -1,8 +1,6 @@
 #include "platform/win32/Win32Processes.h"
 
 #include <shellapi.h>
-// Defined after the class was declared without it: the definitions below use the member's own name.
-#undef FindExecutable
 
 #include <vector>
 
@@ -55,7 +53,7 @@ bool Win32Processes::WaitForInputIdle(std::uint32_t processId, std::uint32_t tim
     return result == 0;
 }
 
-std::optional<std::string> Win32Processes::FindExecutable(const std::string& document) {
+std::optional<std::string> Win32Processes::AssociatedProgram(const std::string& document) {
     wchar_t program[MAX_PATH] = {};
     const auto result = reinterpret_cast<INT_PTR>(FindExecutableW(Widen(document).c_str(), nullptr, program));
     if (result <= 32 || program[0] == L'\0') return std::nullopt;

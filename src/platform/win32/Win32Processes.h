@@ -1,8 +1,5 @@
 #pragma once
 
-// No shellapi.h here: its FindExecutable macro must rename this class's
-// member exactly when it renames the contract's, so this header leaves the
-// macro state as the including file has it.
 #include <windows.h>
 
 #include "platform/Processes.h"
@@ -31,7 +28,7 @@ class Win32Processes final : public platform::Processes {
 public:
     std::uint32_t Start(const std::string& commandLine, int showCommand) override;
     bool WaitForInputIdle(std::uint32_t processId, std::uint32_t timeoutMs) override;
-    std::optional<std::string> FindExecutable(const std::string& document) override;
+    std::optional<std::string> AssociatedProgram(const std::string& document) override;
     std::unique_ptr<platform::RunningProcess> Launch(const std::string& path) override;
 };
 

@@ -1,9 +1,6 @@
 #include "platform/win32/Win32WindowManager.h"
 
 #include <windows.h>
-// The contract names members like these functions; the A/W macros would rename them.
-#undef GetWindowText
-#undef GetClassName
 
 #include "platform/win32/WinString.h"
 #include "platform/win32/WindowHandleCast.h"
@@ -37,11 +34,11 @@ void Win32WindowManager::ShowWindow(platform::WindowHandle window, int command) 
     ::ShowWindow(ToHwnd(window), command);
 }
 
-void Win32WindowManager::MoveWindow(platform::WindowHandle window, platform::PixelRect rect) {
+void Win32WindowManager::MoveWindow(platform::WindowHandle window, base::PixelRect rect) {
     ::MoveWindow(ToHwnd(window), rect.left, rect.top, rect.width, rect.height, TRUE);
 }
 
-platform::PixelRect Win32WindowManager::GetWindowRect(platform::WindowHandle window) {
+base::PixelRect Win32WindowManager::GetWindowRect(platform::WindowHandle window) {
     RECT rect{};
     if (!::GetWindowRect(ToHwnd(window), &rect)) return {};
     HWND parent = GetAncestor(ToHwnd(window), GA_PARENT);
@@ -96,13 +93,13 @@ std::vector<platform::WindowHandle> Win32WindowManager::TopLevelWindows() {
     return windows;
 }
 
-std::string Win32WindowManager::GetWindowText(platform::WindowHandle window) {
+std::string Win32WindowManager::WindowTitle(platform::WindowHandle window) {
     wchar_t text[512] = {};
     const int length = ::GetWindowTextW(ToHwnd(window), text, static_cast<int>(std::size(text)));
     return Narrow(std::wstring_view(text, length > 0 ? static_cast<size_t>(length) : 0));
 }
 
-std::string Win32WindowManager::GetClassName(platform::WindowHandle window) {
+std::string Win32WindowManager::ClassName(platform::WindowHandle window) {
     wchar_t name[256] = {};
     const int length = ::GetClassNameW(ToHwnd(window), name, static_cast<int>(std::size(name)));
     return Narrow(std::wstring_view(name, length > 0 ? static_cast<size_t>(length) : 0));

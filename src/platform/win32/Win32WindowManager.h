@@ -11,8 +11,8 @@ public:
     platform::WindowHandle GetParent(platform::WindowHandle window) override;
     bool SetParent(platform::WindowHandle window, platform::WindowHandle newParent) override;
     void ShowWindow(platform::WindowHandle window, int command) override;
-    void MoveWindow(platform::WindowHandle window, platform::PixelRect rect) override;
-    platform::PixelRect GetWindowRect(platform::WindowHandle window) override;
+    void MoveWindow(platform::WindowHandle window, base::PixelRect rect) override;
+    base::PixelRect GetWindowRect(platform::WindowHandle window) override;
     bool SetForegroundWindow(platform::WindowHandle window) override;
     bool RegisterHotKey(platform::WindowHandle window, int id, std::uint32_t modifiers, std::uint32_t keyCode) override;
     void UnregisterHotKey(platform::WindowHandle window, int id) override;
@@ -21,8 +21,8 @@ public:
     std::uint32_t GetListViewExtendedStyle(platform::WindowHandle list) override;
     void SetListViewExtendedStyle(platform::WindowHandle list, std::uint32_t style) override;
     std::vector<platform::WindowHandle> TopLevelWindows() override;
-    std::string GetWindowText(platform::WindowHandle window) override;
-    std::string GetClassName(platform::WindowHandle window) override;
+    std::string WindowTitle(platform::WindowHandle window) override;
+    std::string ClassName(platform::WindowHandle window) override;
     bool IsWindowVisible(platform::WindowHandle window) override;
     platform::WindowHandle GetOwner(platform::WindowHandle window) override;
     platform::WindowIdentity GetIdentity(platform::WindowHandle window) override;

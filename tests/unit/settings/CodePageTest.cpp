@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "platform/CodePage.h"
+#include "settings/CodePage.h"
 
-namespace velmora::platform {
+namespace velmora::settings {
 namespace {
 
 TEST(CodePageTest, Cp932ConvertsJapaneseBothWays) {
@@ -30,4 +30,4 @@ TEST(CodePageTest, Cp932RefusesWhatItCannotHoldExactly) {
 }
 
 }  // namespace
-}  // namespace velmora::platform
+}  // namespace velmora::settings

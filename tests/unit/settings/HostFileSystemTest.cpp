@@ -4,9 +4,9 @@
 
 #include <filesystem>
 
-#include "platform/FileSystem.h"
+#include "settings/FileSystem.h"
 
-namespace velmora::platform {
+namespace velmora::settings {
 namespace {
 
 std::string Utf8(const std::filesystem::path& path) {
@@ -72,4 +72,4 @@ TEST_F(HostFileSystemTest, AFailedWriteCreatesNothing) {
 }
 
 }  // namespace
-}  // namespace velmora::platform
+}  // namespace velmora::settings

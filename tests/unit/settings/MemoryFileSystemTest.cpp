@@ -20,7 +20,7 @@ TEST(MemoryFileSystemTest, PathsAreWindowsPaths) {
 TEST(MemoryFileSystemTest, EveryWriteGivesANewStamp) {
     MemoryFileSystem files;
     files.SetFile("D:\\x\\a.ini", "same");
-    const FileStamp first = *files.Stamp("D:\\x\\a.ini");
+    const settings::FileStamp first = *files.Stamp("D:\\x\\a.ini");
     EXPECT_EQ(first.size, 4u);
     EXPECT_TRUE(files.WriteAllAtomic("D:\\x\\a.ini", "same"));
     EXPECT_NE(*files.Stamp("D:\\x\\a.ini"), first);

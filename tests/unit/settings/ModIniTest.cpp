@@ -9,7 +9,7 @@ namespace {
 class ModIniTest : public ::testing::Test {
 protected:
     platform::sim::MemoryFileSystem files_;
-    std::unique_ptr<platform::CodePage> codePage_ = platform::MakeCp932CodePage();
+    std::unique_ptr<settings::CodePage> codePage_ = settings::MakeCp932CodePage();
     ProfileStore store_{files_, *codePage_};
     IniFile ini_{store_, SettingsPathFor("C:\\Velmora")};
 };

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "explorer/PathHelpers.h"
+#include "base/Paths.h"
 
-namespace velmora::explorer {
+namespace velmora::base {
 namespace {
 
 TEST(PathHelpersTest, JoinsAndSplitsAtBackslashes) {
@@ -33,4 +33,4 @@ TEST(PathHelpersTest, ExtensionIsAfterTheLastDotOfTheWholePath) {
 }
 
 }  // namespace
-}  // namespace velmora::explorer
+}  // namespace velmora::base

@@ -35,7 +35,7 @@ protected:
         return Save(document);
     }
 
-    std::unique_ptr<platform::CodePage> codePage_ = platform::MakeCp932CodePage();
+    std::unique_ptr<settings::CodePage> codePage_ = settings::MakeCp932CodePage();
 };
 
 TEST_F(ProfileDocumentTest, ReadsWhatThePlatformReads) {

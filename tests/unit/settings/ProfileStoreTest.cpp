@@ -15,7 +15,7 @@ protected:
     std::string FileBytes() { return files_.ReadAll(kPath).value_or("<missing>"); }
 
     platform::sim::MemoryFileSystem files_;
-    std::unique_ptr<platform::CodePage> codePage_ = platform::MakeCp932CodePage();
+    std::unique_ptr<settings::CodePage> codePage_ = settings::MakeCp932CodePage();
     ProfileStore store_{files_, *codePage_};
 };
 

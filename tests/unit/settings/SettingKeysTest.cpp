@@ -30,7 +30,7 @@ TEST(SettingKeysTest, TheTableHoldsEveryKeyOnceGroupedBySection) {
 
 TEST(SettingKeysTest, TypedAccessUsesTheTablesDefaults) {
     platform::sim::MemoryFileSystem files;
-    auto codePage = platform::MakeCp932CodePage();
+    auto codePage = settings::MakeCp932CodePage();
     ProfileStore store(files, *codePage);
     const IniFile ini(store, "setting.ini");
 

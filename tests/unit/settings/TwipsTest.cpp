@@ -3,9 +3,9 @@
 #include <cmath>
 #include <limits>
 
-#include "shell/Twips.h"
+#include "base/Twips.h"
 
-namespace velmora::shell {
+namespace velmora::base {
 namespace {
 
 TEST(TwipsTest, HalvesRoundToTheEvenNeighbour) {
@@ -34,4 +34,4 @@ TEST(TwipsTest, ConvertsAtTheScreensDpi) {
 }
 
 }  // namespace
-}  // namespace velmora::shell
+}  // namespace velmora::base

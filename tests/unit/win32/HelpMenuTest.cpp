@@ -164,8 +164,8 @@ protected:
     platform::sim::SimShell shell_{journal_};
     Win32Clipboard clipboard_;
     Win32Clock clock_;
-    std::unique_ptr<platform::FileSystem> files_ = platform::MakeHostFileSystem();
-    std::unique_ptr<platform::CodePage> codePage_ = platform::MakeHostCodePage();
+    std::unique_ptr<settings::FileSystem> files_ = settings::MakeHostFileSystem();
+    std::unique_ptr<settings::CodePage> codePage_ = settings::MakeHostCodePage();
     settings::ProfileStore store_{*files_, *codePage_};
     std::unique_ptr<platform::Desktop> desktop_;
     std::unique_ptr<shell::MainForm> form_;

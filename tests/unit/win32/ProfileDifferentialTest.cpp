@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/CodePage.h"
-#include "platform/FileSystem.h"
+#include "settings/CodePage.h"
+#include "settings/FileSystem.h"
 #include "platform/win32/WinString.h"
 #include "settings/ProfileStore.h"
 
@@ -72,8 +72,8 @@ protected:
         return store_.ReadString(path, section, key).value_or(kMissing);
     }
 
-    std::unique_ptr<velmora::platform::FileSystem> files_ = velmora::platform::MakeHostFileSystem();
-    std::unique_ptr<velmora::platform::CodePage> codePage_ = velmora::platform::MakeHostCodePage();
+    std::unique_ptr<velmora::settings::FileSystem> files_ = velmora::settings::MakeHostFileSystem();
+    std::unique_ptr<velmora::settings::CodePage> codePage_ = velmora::settings::MakeHostCodePage();
     velmora::settings::ProfileStore store_{*files_, *codePage_};
     std::string ours_;
     std::string theirs_;

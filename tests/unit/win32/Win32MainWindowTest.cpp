@@ -23,7 +23,7 @@ namespace {
 
 using platform::Control;
 using platform::Strip;
-using platform::TwipsRect;
+using base::TwipsRect;
 
 // Writes every event as one line of text.
 class Recorder final : public platform::MainWindowEvents {
@@ -156,7 +156,7 @@ TEST_F(Win32MainWindowTest, LoadRunsHiddenAndShowsTheStateItChose) {
 TEST_F(Win32MainWindowTest, PlaceRoundsHalvesToEvenAndKeepsTheTwips) {
     Load();
     // 7.5 / 22.5 / 37.5 / 52.5 twips are 0.5 / 1.5 / 2.5 / 3.5 pixels.
-    const TwipsRect odd{7.5, 22.5, 37.5, 52.5};
+    const base::TwipsRect odd{7.5, 22.5, 37.5, 52.5};
     window_->Place(Control::PicFrame1, odd);
     EXPECT_EQ(window_->Bounds(Control::PicFrame1), odd);
     const RECT rect = RectInParent(Control(Control::PicFrame1));
@@ -185,7 +185,7 @@ TEST_F(Win32MainWindowTest, PlaceRoundsHalvesToEvenAndKeepsTheTwips) {
     GetWindowRect(window_->Hwnd(), &outer);
     EXPECT_EQ(outer.left, 100);
     EXPECT_EQ(outer.right - outer.left, 800);
-    EXPECT_EQ(window_->OuterRect(), (TwipsRect{1500, 1500, 12000, 9000}));
+    EXPECT_EQ(window_->OuterRect(), (base::TwipsRect{1500, 1500, 12000, 9000}));
 }
 
 TEST_F(Win32MainWindowTest, AFrameReportsOnlyChangesOfItsSize) {
@@ -374,7 +374,7 @@ TEST_F(Win32MainWindowTest, ADpiChangeTakesTheSuggestedRectAndPlacesTheControlsA
     const RECT frame = RectInParent(Control(Control::PicFrame0));
     EXPECT_EQ(frame.left, 100);
     EXPECT_EQ(frame.right - frame.left, 200);
-    EXPECT_EQ(window_->Bounds(Control::PicFrame0), (TwipsRect{1500, 0, 3000, 1500}));
+    EXPECT_EQ(window_->Bounds(Control::PicFrame0), (base::TwipsRect{1500, 0, 3000, 1500}));
 }
 
 TEST(Win32MainWindowInstanceTest, TheSecondWindowWithTheSameNameFindsTheFirst) {

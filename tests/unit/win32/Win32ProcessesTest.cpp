@@ -72,8 +72,8 @@ TEST(Win32ProcessesTest, FindsTheProgramOfADocument) {
         CloseHandle(file);
     }
     Win32Processes processes;
-    const auto found = processes.FindExecutable(Narrow(document));
-    EXPECT_EQ(processes.FindExecutable(Narrow(unknown)), std::nullopt);
+    const auto found = processes.AssociatedProgram(Narrow(document));
+    EXPECT_EQ(processes.AssociatedProgram(Narrow(unknown)), std::nullopt);
     DeleteFileW(document.c_str());
     DeleteFileW(unknown.c_str());
     RegDeleteTreeW(HKEY_CLASSES_ROOT, L".velmoratest");

@@ -7,9 +7,6 @@
 #include <windows.h>
 #include <commctrl.h>
 // clang-format on
-// The contract names members like these functions; their A/W macros would rename the calls.
-#undef GetWindowText
-#undef GetClassName
 
 #include <algorithm>
 
@@ -54,7 +51,7 @@ TEST_F(Win32WindowManagerTest, ReparentedTopLevelWindowReportsItsRealParent) {
 
     // Larger than the smallest size a captioned window may take.
     windows_.MoveWindow(FromHwnd(guest), {10, 20, 300, 200});
-    EXPECT_EQ(windows_.GetWindowRect(FromHwnd(guest)), (platform::PixelRect{10, 20, 300, 200}));
+    EXPECT_EQ(windows_.GetWindowRect(FromHwnd(guest)), (base::PixelRect{10, 20, 300, 200}));
 
     ASSERT_TRUE(windows_.SetParent(FromHwnd(guest), 0));
     EXPECT_EQ(windows_.GetParent(FromHwnd(guest)), 0u);
@@ -96,8 +93,8 @@ TEST_F(Win32WindowManagerTest, DescribesTopLevelWindows) {
     HWND owner = Make(L"STATIC", L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE);
     HWND owned = Make(L"STATIC", L"メモ帳 - 無題", WS_OVERLAPPEDWINDOW, owner);  // owned, not a child
     const auto o = FromHwnd(owned);
-    EXPECT_EQ(windows_.GetWindowText(o), "メモ帳 - 無題");
-    EXPECT_EQ(windows_.GetClassName(o), "Static");
+    EXPECT_EQ(windows_.WindowTitle(o), "メモ帳 - 無題");
+    EXPECT_EQ(windows_.ClassName(o), "Static");
     EXPECT_FALSE(windows_.IsWindowVisible(o));
     EXPECT_TRUE(windows_.IsWindowVisible(FromHwnd(owner)));
     EXPECT_EQ(windows_.GetOwner(o), FromHwnd(owner));

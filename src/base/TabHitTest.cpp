@@ -1,10 +1,10 @@
-#include "shell/TabHitTest.h"
+#include "base/TabHitTest.h"
 
 #include <cstddef>
 
-#include "shell/Twips.h"
+#include "base/Twips.h"
 
-namespace velmora::shell {
+namespace velmora::base {
 
 int HitTestTab(const std::vector<double>& tabWidths, double x) {
     double total = 0;
@@ -15,4 +15,4 @@ int HitTestTab(const std::vector<double>& tabWidths, double x) {
     return 0;
 }
 
-}  // namespace velmora::shell
+}  // namespace velmora::base

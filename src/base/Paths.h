@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-namespace velmora::explorer {
+namespace velmora::base {
 
 // folder and name joined with one "\" (none added when folder ends in "\").
 std::string JoinPath(std::string_view folder, std::string_view name);
@@ -18,4 +18,4 @@ std::string FileExtension(std::string_view path);
 // Whether the extension, compared without regard to case, is "exe".
 bool HasExeExtension(std::string_view path);
 
-}  // namespace velmora::explorer
+}  // namespace velmora::base

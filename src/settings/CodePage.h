@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace velmora::platform {
+namespace velmora::settings {
 
 // Conversion between the system's multibyte (ANSI) code page and UTF-8.
 class CodePage {
@@ -24,4 +24,4 @@ std::unique_ptr<CodePage> MakeHostCodePage();
 // Shift_JIS as Windows defines it (code page 932), whatever the system uses.
 std::unique_ptr<CodePage> MakeCp932CodePage();
 
-}  // namespace velmora::platform
+}  // namespace velmora::settings

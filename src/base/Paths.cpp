@@ -1,6 +1,6 @@
-#include "explorer/PathHelpers.h"
+#include "base/Paths.h"
 
-namespace velmora::explorer {
+namespace velmora::base {
 
 std::string JoinPath(std::string_view folder, std::string_view name) {
     std::string path(folder);
@@ -42,4 +42,4 @@ bool HasExeExtension(std::string_view path) {
     return true;
 }
 
-}  // namespace velmora::explorer
+}  // namespace velmora::base

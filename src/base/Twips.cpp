@@ -1,9 +1,9 @@
-#include "shell/Twips.h"
+#include "base/Twips.h"
 
 #include <cmath>
 #include <limits>
 
-namespace velmora::shell {
+namespace velmora::base {
 namespace {
 
 template <typename Int>
@@ -45,4 +45,4 @@ std::int32_t TwipsToPixels(double twips, double twipsPerPixel) {
 
 double PixelsToTwips(double pixels, double twipsPerPixel) { return pixels * twipsPerPixel; }
 
-}  // namespace velmora::shell
+}  // namespace velmora::base

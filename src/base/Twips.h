@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-namespace velmora::shell {
+namespace velmora::base {
 
 // Banker's rounding: halves go to the even neighbour (2.5 -> 2, 3.5 -> 4, -2.5 -> -2).
 std::int64_t RoundHalfEven(double value);
@@ -13,4 +13,4 @@ double TwipsPerPixel(double dpi);
 std::int32_t TwipsToPixels(double twips, double twipsPerPixel);
 double PixelsToTwips(double pixels, double twipsPerPixel);
 
-}  // namespace velmora::shell
+}  // namespace velmora::base

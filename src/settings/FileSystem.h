@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-namespace velmora::platform {
+namespace velmora::settings {
 
 // What the settings cache needs to know whether a file changed since it was read.
 // Any field differing means "re-read"; equal stamps mean the bytes are the same
@@ -38,4 +38,4 @@ public:
 // The file system of the machine the program runs on.
 std::unique_ptr<FileSystem> MakeHostFileSystem();
 
-}  // namespace velmora::platform
+}  // namespace velmora::settings
