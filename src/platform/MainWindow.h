@@ -56,6 +56,11 @@ enum class Control {
     CboApp,
 };
 
+// frameApp(pane): where the hosted windows of a pane live.
+constexpr Control HostArea(int pane) {
+    return pane == 0 ? Control::FrameApp0 : pane == 1 ? Control::FrameApp1 : Control::FrameApp2;
+}
+
 enum class BarColour { Face, Shadow };
 
 // Mouse buttons and shift keys as the events report them.

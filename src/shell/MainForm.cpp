@@ -1,15 +1,12 @@
 #include "shell/MainForm.h"
 
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <string_view>
 
-#include "explorer/TabPath.h"
+#include "base/Twips.h"
 #include "settings/Hotkey.h"
 #include "settings/SettingKeys.h"
-#include "settings/TabCodec.h"
-#include "base/Twips.h"
 
 namespace velmora::shell {
 namespace {
@@ -23,15 +20,11 @@ namespace keys = settings::keys;
 constexpr std::array<MenuItem, 3> kViewItems{MenuItem::ViewOne, MenuItem::ViewTwo, MenuItem::ViewTwoStacked};
 constexpr std::array<Control, 3> kPicFrames{Control::PicFrame0, Control::PicFrame1, Control::PicFrame2};
 constexpr std::array<Control, 3> kTabStrips{Control::TabStrip1_0, Control::TabStrip1_1, Control::TabStrip2};
-constexpr std::array<Control, 3> kHostAreas{Control::FrameApp0, Control::FrameApp1, Control::FrameApp2};
 constexpr std::array<Control, 2> kSplitBars{Control::SplitBar0, Control::SplitBar1};
-constexpr std::array<Strip, 2> kExplorerStrips{Strip::Explorer1, Strip::Explorer2};
 constexpr std::array<std::string_view, 2> kTabKeys{"1", "2"};
 
 static_assert(platform::kButtonLeft == kLeftButton && platform::kButtonRight == kRightButton,
               "the runtime's button bits go to the layout model unchanged");
-
-base::TwipsRect ToTwips(const base::TwipsRect& rect) { return {rect.left, rect.top, rect.width, rect.height}; }
 
 // A setting outside its range is a hand-edited file; it counts as missing.
 std::int32_t ReadRanged(const settings::IniFile& ini, const settings::SettingKey& key, std::int32_t low,
@@ -40,19 +33,23 @@ std::int32_t ReadRanged(const settings::IniFile& ini, const settings::SettingKey
     return value < low || value > high ? key.defaultValue : value;
 }
 
-// Geometry is saved as whole twips. Bars can sit on half twips (the centre
-// command halves odd sizes), and every reader takes only the whole-number part
-// anyway; rounding halves to even, as the layout does, keeps the saved value
-// the nearest one rather than cutting it.
+// Geometry is saved as whole twips. Bars can sit on half twips (the centre command halves odd sizes), and every
+// reader takes only the whole-number part anyway; rounding halves to even, as the layout does, keeps the saved
+// value the nearest one rather than cutting it.
 std::int64_t WholeTwips(double twips) { return base::RoundHalfEven(twips); }
 
 }  // namespace
 
 MainForm::MainForm(platform::Desktop& desktop, settings::ProfileStore& store)
-    : desktop_(desktop), store_(store), layout_([this] {
+    : desktop_(desktop),
+      settings_(store, settings::SettingsPathFor(desktop.program.folder)),
+      layout_([this] {
           ApplyLayout();
           FitHostedWindows();
-      }) {}
+      }),
+      explorers_{{{desktop, settings_, 0}, {desktop, settings_, 1}}},
+      apps_(desktop, settings_),
+      tools_(desktop) {}
 
 // --- Start-up ---------------------------------------------------------------------------------------------------
 
@@ -63,7 +60,6 @@ void MainForm::OnLoad() {
         window.EndProgramNow();
         return;
     }
-    state_.settingsPath = settings::SettingsPathFor(desktop_.program.folder);
     window.ClearTabs(Strip::Explorer1);
     window.ClearTabs(Strip::Explorer2);
     window.ClearTabs(Strip::Apps);
@@ -75,65 +71,52 @@ void MainForm::OnLoad() {
 
 void MainForm::RestoreState() {
     LoadPaneOffsets();
-    const settings::IniFile ini = Settings();
-    if (settings::ReadSetting(ini, keys::Window) == 1) RestoreWindow(ini);
-    SelectView(ReadRanged(ini, keys::View, 0, 2));
+    if (settings::ReadSetting(settings_, keys::Window) == 1) RestoreWindow();
+    SelectView(ReadRanged(settings_, keys::View, 0, 2));
     // The pane is hidden here, so the toggle shows it.
-    if (settings::ReadSetting(ini, keys::ViewApl) != 0) ToggleApplicationPane();
-    RestoreTabs(ini, 0);
-    RestoreTabs(ini, 1);
-    // The hotkeys and the launcher list come next even when the start-up
-    // application could not be captured: neither needs its window.
-    StartBootApplication();
+    if (settings::ReadSetting(settings_, keys::ViewApl) != 0) ToggleApplicationPane();
+    for (std::size_t pane = 0; pane < 2; ++pane) {
+        explorers_[pane].RestoreTabs(settings_.GetIniString(settings::kTabSection, kTabKeys[pane]));
+    }
+    // The hotkeys and the launcher list come next even when the start-up application could not be captured:
+    // neither needs its window.
+    apps_.StartBootApplication();
     RegisterTabHotkeys();
-    LoadAppList();
+    apps_.LoadAppList();
 }
 
-void MainForm::RestoreWindow(const settings::IniFile& ini) {
+void MainForm::RestoreWindow() {
     platform::MainWindow& window = desktop_.window;
-    window.SetState(static_cast<WindowState>(ReadRanged(ini, keys::State, 0, 2)));
+    window.SetState(static_cast<WindowState>(ReadRanged(settings_, keys::State, 0, 2)));
     // The bars take their places before the first layout pass; the view command lays the panes out.
-    layout_.SetSplitBarPosition(0, settings::ReadSetting(ini, keys::Bar1));
-    layout_.SetSplitBarPosition(1, settings::ReadSetting(ini, keys::Bar2));
+    layout_.SetSplitBarPosition(0, settings::ReadSetting(settings_, keys::Bar1));
+    layout_.SetSplitBarPosition(1, settings::ReadSetting(settings_, keys::Bar2));
     ApplyLayout();
     if (window.GetState() == WindowState::Normal) {
-        window.MoveOuter({static_cast<double>(settings::ReadSetting(ini, keys::X)),
-                          static_cast<double>(settings::ReadSetting(ini, keys::Y)),
-                          static_cast<double>(settings::ReadSetting(ini, keys::W)),
-                          static_cast<double>(settings::ReadSetting(ini, keys::H))});
-    }
-}
-
-void MainForm::RestoreTabs(const settings::IniFile& ini, int pane) {
-    platform::MainWindow& window = desktop_.window;
-    const Strip strip = kExplorerStrips[static_cast<std::size_t>(pane)];
-    for (const settings::TabEntry& entry :
-         settings::DecodeTabs(ini.GetIniString(settings::kTabSection, kTabKeys[static_cast<std::size_t>(pane)]))) {
-        // A folder deleted since the last run drops out; the others keep their order.
-        if (!explorer::IsTabPath(entry.path, desktop_.files)) continue;
-        window.AddTab(strip, entry.caption);
-        window.SetTabTag(strip, window.TabCount(strip), entry.path);
+        window.MoveOuter({static_cast<double>(settings::ReadSetting(settings_, keys::X)),
+                          static_cast<double>(settings::ReadSetting(settings_, keys::Y)),
+                          static_cast<double>(settings::ReadSetting(settings_, keys::W)),
+                          static_cast<double>(settings::ReadSetting(settings_, keys::H))});
     }
 }
 
 void MainForm::LoadPaneOffsets() {
-    const settings::IniFile ini = Settings();
     constexpr std::array<const settings::SettingKey*, 3> xKeys{&keys::X01, &keys::X02, &keys::X03};
     constexpr std::array<const settings::SettingKey*, 3> yKeys{&keys::Y01, &keys::Y02, &keys::Y03};
+    const std::array<hosting::Pane*, 3> panes{&explorers_[0].pane(), &explorers_[1].pane(), &apps_.pane()};
     for (std::size_t pane = 0; pane < 3; ++pane) {
-        state_.paneOffsetX[pane] = settings::ReadSetting(ini, *xKeys[pane]);
-        state_.paneOffsetY[pane] = settings::ReadSetting(ini, *yKeys[pane]);
+        panes[pane]->SetOffsets(settings::ReadSetting(settings_, *xKeys[pane]),
+                                settings::ReadSetting(settings_, *yKeys[pane]));
     }
 }
 
 void MainForm::RegisterTabHotkeys() {
-    const settings::IniFile ini = Settings();
-    auto registerOne = [&](int id, const settings::SettingKey& modkey, const settings::SettingKey& hotkey) {
+    auto registerOne = [this](int id, const settings::SettingKey& modkey, const settings::SettingKey& hotkey) {
         // Files from older versions store codes above 127 as negative numbers.
-        const std::uint32_t keyCode = settings::RegistrationKeyCode(settings::ReadSetting(ini, hotkey));
+        const std::uint32_t keyCode = settings::RegistrationKeyCode(settings::ReadSetting(settings_, hotkey));
         // Key code 0 is "no hotkey chosen"; registering it would only reserve a combination nobody can press.
         if (keyCode == 0) return;
-        const auto modifiers = static_cast<std::uint32_t>(settings::ReadSetting(ini, modkey));
+        const auto modifiers = static_cast<std::uint32_t>(settings::ReadSetting(settings_, modkey));
         // A refusal (the combination belongs to another program) leaves that hotkey dead, as the user can see.
         desktop_.windows.RegisterHotKey(desktop_.window.Handle(), id, modifiers, keyCode);
     };
@@ -146,122 +129,102 @@ void MainForm::UnregisterTabHotkeys() {
     desktop_.windows.UnregisterHotKey(desktop_.window.Handle(), kHotkeyPane2);
 }
 
-void MainForm::LoadAppList() {
-    platform::MainWindow& window = desktop_.window;
-    window.ClearCombo();
-    for (const std::string& name : Settings().GetIniKeyNames(settings::kAppSection)) {
-        // The list ends at the first empty name, as the platform's key list does.
-        if (name.empty()) break;
-        window.AddComboItem(name);
+bool MainForm::CaptureExplorer(int pane) {
+    if (explorers_.at(static_cast<std::size_t>(pane)).Capture()) return true;
+    // Without its Explorer panes the program has nothing to show; it ends before anything is saved, so the
+    // settings stay as they were.
+    desktop_.window.ShowMessage(std::string(kCaptureFailedText), std::string(kCaptureFailedTitle));
+    desktop_.window.EndProgramNow();
+    return false;
+}
+
+void MainForm::RunOption() {
+    if (tools_.OptionRunning()) {
+        // A second copy waited for inside this wait would end its wait first while the first copy still runs, and
+        // the close would no longer be refused; two copies would also overwrite each other's settings. The one
+        // that runs is what the user is looking for.
+        tools_.BringOptionForward();
+        return;
     }
+    // Registered hotkeys would swallow the combinations the user presses in the settings program's hotkey fields.
+    UnregisterTabHotkeys();
+    tools_.RunOption();
+    LoadPaneOffsets();
+    RegisterTabHotkeys();
+    apps_.LoadAppList();
+    FitHostedWindows();
+    ApplyListStyles();
+}
+
+void MainForm::FitHostedWindows() {
+    explorers_[0].Fit();
+    explorers_[1].Fit();
+    apps_.Fit();
+}
+
+void MainForm::ApplyListStyles() {
+    explorers_[0].ApplyListStyle();
+    explorers_[1].ApplyListStyle();
 }
 
 // --- Closing ----------------------------------------------------------------------------------------------------
 
 bool MainForm::OnQueryClose() {
     // While the settings program runs, or a started program is waited for, that wait loop is still on our stack.
-    return state_.optionRunning || apps_.Starting();
+    return tools_.OptionRunning() || apps_.Starting();
 }
 
 void MainForm::OnUnload() {
     desktop_.window.RemoveHotkeyProcedure();
     UnregisterTabHotkeys();
     SaveState();
-    ReleaseExplorerWindows();
-    ReleaseApplicationWindows();
+    explorers_[0].Release();
+    explorers_[1].Release();
+    apps_.Release();
 }
 
 void MainForm::SaveState() {
     platform::MainWindow& window = desktop_.window;
-    const settings::IniFile ini = Settings();
     // Read again: the settings program may have changed it while we ran.
-    if (settings::ReadSetting(ini, keys::Window) == 1) {
+    if (settings::ReadSetting(settings_, keys::Window) == 1) {
         const WindowState state = window.GetState();
-        settings::WriteSetting(ini, keys::State, static_cast<int>(state));
-        settings::WriteSetting(ini, keys::Bar1, WholeTwips(layout_.SplitBarPosition(0)));
-        settings::WriteSetting(ini, keys::Bar2, WholeTwips(layout_.SplitBarPosition(1)));
+        settings::WriteSetting(settings_, keys::State, static_cast<int>(state));
+        settings::WriteSetting(settings_, keys::Bar1, WholeTwips(layout_.SplitBarPosition(0)));
+        settings::WriteSetting(settings_, keys::Bar2, WholeTwips(layout_.SplitBarPosition(1)));
         // A maximised or minimised window keeps the last normal place for the next start.
         if (state == WindowState::Normal) {
             const base::TwipsRect outer = window.OuterRect();
-            settings::WriteSetting(ini, keys::X, WholeTwips(outer.left));
-            settings::WriteSetting(ini, keys::Y, WholeTwips(outer.top));
-            settings::WriteSetting(ini, keys::W, WholeTwips(outer.width));
-            settings::WriteSetting(ini, keys::H, WholeTwips(outer.height));
+            settings::WriteSetting(settings_, keys::X, WholeTwips(outer.left));
+            settings::WriteSetting(settings_, keys::Y, WholeTwips(outer.top));
+            settings::WriteSetting(settings_, keys::W, WholeTwips(outer.width));
+            settings::WriteSetting(settings_, keys::H, WholeTwips(outer.height));
         }
     }
     for (std::size_t view = 0; view < kViewItems.size(); ++view) {
-        if (window.IsChecked(kViewItems[view])) settings::WriteSetting(ini, keys::View, static_cast<int>(view));
+        if (window.IsChecked(kViewItems[view])) settings::WriteSetting(settings_, keys::View, static_cast<int>(view));
     }
-    settings::WriteSetting(ini, keys::ViewApl, window.IsChecked(MenuItem::ViewAppPane) ? -1 : 0);
-    SaveTabs(ini, 0);
-    SaveTabs(ini, 1);
-}
-
-void MainForm::SaveTabs(const settings::IniFile& ini, int pane) {
-    platform::MainWindow& window = desktop_.window;
-    const Strip strip = kExplorerStrips[static_cast<std::size_t>(pane)];
-    std::vector<settings::TabEntry> tabs;
-    for (int tab = 1; tab <= window.TabCount(strip); ++tab) {
-        tabs.push_back({window.TabCaption(strip, tab), window.TabTag(strip, tab)});
-    }
-    // No tabs: the key goes.
-    const std::optional<std::string> value = settings::EncodeTabs(tabs);
-    ini.WriteString(settings::kTabSection, kTabKeys[static_cast<std::size_t>(pane)],
-                    value ? std::optional<std::string_view>(*value) : std::nullopt);
-}
-
-void MainForm::ReleaseExplorerWindows() {
+    settings::WriteSetting(settings_, keys::ViewApl, window.IsChecked(MenuItem::ViewAppPane) ? -1 : 0);
     for (std::size_t pane = 0; pane < 2; ++pane) {
-        std::unique_ptr<platform::ExplorerWindow>& explorer = state_.paneExplorer[pane];
-        const platform::WindowHandle hosted = state_.paneWindow[pane];
-        // The handle is ours only while our Explorer object still names it: after the user closed the window the
-        // number may belong to a stranger's window, which must not be re-parented.
-        const bool ours = hosted != 0 && desktop_.windows.IsWindow(hosted) && explorer && explorer->Hwnd() == hosted;
-        if (ours) {
-            explorer->SetVisible(false);
-            // Back to the desktop first: a child window would be destroyed with our main window.
-            desktop_.windows.SetParent(hosted, 0);
-            explorer->Quit();
-        }
-        explorer.reset();
+        // No tabs: the key goes.
+        const std::optional<std::string> value = explorers_[pane].SavedTabs();
+        settings_.WriteString(settings::kTabSection, kTabKeys[pane],
+                              value ? std::optional<std::string_view>(*value) : std::nullopt);
     }
-}
-
-// --- Steps of the Explorer and application-pane features --------------------------------------------------------
-
-void MainForm::StartBootApplication() { apps_.StartBootApplication(); }
-
-bool MainForm::CaptureExplorer(int pane) { return explorerPanes_.Capture(pane); }
-
-void MainForm::AddTab(int pane) { explorerPanes_.AddTab(pane); }
-
-void MainForm::FitHostedWindows() { apps_.FitHostedWindows(); }
-
-void MainForm::ReleaseApplicationWindows() { apps_.ReleaseApplicationWindows(); }
-
-explorer::SettingsReload MainForm::ReloadSteps() {
-    return {[this] { UnregisterTabHotkeys(); }, [this] { LoadPaneOffsets(); },
-            [this] { RegisterTabHotkeys(); },   [this] { LoadAppList(); },
-            [this] { FitHostedWindows(); },     [this] { explorerPanes_.ApplyListStyles(); }};
 }
 
 // --- Events -----------------------------------------------------------------------------------------------------
 
 void MainForm::OnHotkey(int id) {
-    if (id == kHotkeyPane1) AddTab(0);
-    if (id == kHotkeyPane2) AddTab(1);
+    if (id == kHotkeyPane1) explorers_[0].AddTab();
+    if (id == kHotkeyPane2) explorers_[1].AddTab();
 }
 
 void MainForm::OnMenu(MenuItem item) {
     switch (item) {
         case MenuItem::ViewOne:
-            SelectView(0);
-            break;
         case MenuItem::ViewTwo:
-            SelectView(1);
-            break;
         case MenuItem::ViewTwoStacked:
-            SelectView(2);
+            SelectView(static_cast<int>(item) - static_cast<int>(MenuItem::ViewOne));
             break;
         case MenuItem::ViewAppPane:
             ToggleApplicationPane();
@@ -273,28 +236,20 @@ void MainForm::OnMenu(MenuItem item) {
             desktop_.window.RequestClose();
             break;
         case MenuItem::FileAddTab1:
-            AddTab(0);
-            break;
         case MenuItem::FileAddTab2:
-            AddTab(1);
+            explorers_[item == MenuItem::FileAddTab1 ? 0 : 1].AddTab();
             break;
         case MenuItem::CaptureExplorer1:
-            CaptureExplorer(0);
-            break;
         case MenuItem::CaptureExplorer2:
-            CaptureExplorer(1);
+            CaptureExplorer(item == MenuItem::CaptureExplorer1 ? 0 : 1);
             break;
         case MenuItem::PopupPath1:
-            explorerPanes_.CopyPath(0);
-            break;
         case MenuItem::PopupPath2:
-            explorerPanes_.CopyPath(1);
+            explorers_[item == MenuItem::PopupPath1 ? 0 : 1].CopyPath();
             break;
         case MenuItem::PopupClose1:
-            explorerPanes_.CloseTab(0);
-            break;
         case MenuItem::PopupClose2:
-            explorerPanes_.CloseTab(1);
+            explorers_[item == MenuItem::PopupClose1 ? 0 : 1].CloseTab();
             break;
         case MenuItem::PopupTakeOut:
             apps_.OnTakeOut();
@@ -303,7 +258,7 @@ void MainForm::OnMenu(MenuItem item) {
             apps_.OnCloseTab();
             break;
         case MenuItem::ToolOption:
-            tools_.RunOption();
+            RunOption();
             break;
         case MenuItem::ToolControl:
             tools_.OpenControlPanel();
@@ -324,52 +279,69 @@ void MainForm::OnMenu(MenuItem item) {
 }
 
 void MainForm::OnHelpMenuOpening() { tools_.OnHelpMenuOpening(); }
+
 void MainForm::OnTabClick(Strip strip) {
-    if (strip == Strip::Apps) apps_.OnTabClick();
-    if (strip != Strip::Apps) explorerPanes_.SelectTab(static_cast<int>(strip));
+    if (strip == Strip::Apps) {
+        apps_.OnTabClick();
+    } else {
+        explorers_[static_cast<std::size_t>(strip)].SelectTab();
+    }
 }
+
 void MainForm::OnTabMouseDown(Strip strip, int button, int /*shift*/, double x, double /*y*/) {
-    if (strip == Strip::Apps) apps_.OnTabMouseDown(button, x);
-    if (strip != Strip::Apps) explorerPanes_.MouseDown(static_cast<int>(strip), button, x);
+    if (strip == Strip::Apps) {
+        apps_.OnTabMouseDown(button, x);
+    } else {
+        explorers_[static_cast<std::size_t>(strip)].MouseDown(button, x);
+    }
 }
+
 int MainForm::OnTabDragOver(Strip strip, int shift) {
     // A file dropped on the application strip is started, never moved.
     if (strip == Strip::Apps) return 1;
-    return explorer::ExplorerPanes::DragEffect(shift);
+    return explorer::ExplorerPane::DragEffect(shift);
 }
+
 void MainForm::OnTabDrop(Strip strip, bool hasFiles, const std::vector<std::string>& files, int shift, double x,
                          double /*y*/) {
-    if (strip == Strip::Apps) apps_.OnStripDrop(hasFiles, files);
-    if (strip != Strip::Apps) explorerPanes_.Drop(static_cast<int>(strip), hasFiles, files, shift, x);
+    if (!hasFiles) return;
+    if (strip == Strip::Apps) {
+        apps_.OnDrop(files);
+    } else {
+        explorers_[static_cast<std::size_t>(strip)].Drop(files, shift, x);
+    }
 }
+
 void MainForm::OnFrameDrop(int index, bool hasFiles, const std::vector<std::string>& files) {
-    apps_.OnFrameDrop(index, hasFiles, files);
+    // Only the application pane's frame takes files.
+    if (index == 2 && hasFiles) apps_.OnDrop(files);
 }
+
 void MainForm::OnComboClick() { apps_.OnComboClick(); }
+
 void MainForm::OnTimer() {
-    // The dead application tabs go first; then the Explorer lists get their flags back.
+    // The dead application tabs go first; then the Explorer lists get their flags back, since the shell re-creates
+    // its list on every navigation.
     apps_.SweepDeadTabs();
-    explorerPanes_.OnTimer();
+    ApplyListStyles();
 }
 
 // --- Layout -----------------------------------------------------------------------------------------------------
 
-void MainForm::OnResize() { LayoutPass(); }
+void MainForm::OnResize() {
+    // A pass that ran has put its result on the controls through the fit hook; a minimised window gets nothing.
+    FollowOuterSize(layout_.Layout(Metrics()));
+}
 
 void MainForm::OnDpiChanged() {
     // The twips stay; the pixels they come to do not.
-    LayoutPass();
+    OnResize();
 }
 
 void MainForm::OnFrameResize(int index) {
     if (applying_ || index < 0 || index >= PaneLayout::kPaneCount) return;
     ApplyInnerLayout(index);
     FitHostedWindows();
-}
-
-void MainForm::LayoutPass() {
-    // A pass that ran has put its result on the controls through the fit hook; a minimised window gets nothing.
-    FollowOuterSize(layout_.Layout(Metrics()));
 }
 
 void MainForm::SelectView(int view) { FinishCommand(layout_.SelectView(view, Metrics())); }
@@ -380,14 +352,13 @@ void MainForm::CentreSplitBars() { FinishCommand(layout_.CentreSplitBars(Metrics
 
 void MainForm::OnSplitMouseDown(int bar, int button, double /*x*/, double /*y*/) {
     layout_.PressSplitBar(bar, static_cast<unsigned>(button));
-    desktop_.window.SetBarColour(bar, layout_.SplitBarColour(bar) == BarPaint::kShadow ? platform::BarColour::Shadow
-                                                                                       : platform::BarColour::Face);
+    ApplyBarColour(bar);
 }
 
 void MainForm::OnSplitMouseMove(int bar, int /*button*/, double x, double y) {
     layout_.DragSplitBar(bar, x, y, Metrics());
     // Only the bar follows the mouse; the panes wait for the release.
-    desktop_.window.Place(kSplitBars[static_cast<std::size_t>(bar)], ToTwips(layout_.SplitBar(bar)));
+    desktop_.window.Place(kSplitBars[static_cast<std::size_t>(bar)], layout_.SplitBar(bar));
 }
 
 void MainForm::OnSplitMouseUp(int bar, int /*button*/, double /*x*/, double /*y*/) {
@@ -397,8 +368,8 @@ void MainForm::OnSplitMouseUp(int bar, int /*button*/, double /*x*/, double /*y*
 WindowMetrics MainForm::Metrics() {
     platform::MainWindow& window = desktop_.window;
     const base::TwipsRect outer = window.OuterRect();
-    return WindowMetrics{window.GetState() == WindowState::Minimized, base::TwipsSize{outer.width, outer.height},
-                         base::TwipsSize{window.ClientWidth(), window.ClientHeight()}};
+    return WindowMetrics{window.GetState() == WindowState::Minimized, {outer.width, outer.height},
+                         {window.ClientWidth(), window.ClientHeight()}};
 }
 
 void MainForm::FinishCommand(const LayoutOutcome& outcome) {
@@ -414,20 +385,24 @@ void MainForm::FollowOuterSize(const LayoutOutcome& outcome) {
     desktop_.window.MoveOuter({outer.left, outer.top, outcome.outerSize->width, outcome.outerSize->height});
 }
 
+void MainForm::ApplyBarColour(int bar) {
+    desktop_.window.SetBarColour(
+        bar, layout_.SplitBarColour(bar) == BarPaint::kShadow ? platform::BarColour::Shadow : platform::BarColour::Face);
+}
+
 void MainForm::ApplyLayout() {
     platform::MainWindow& window = desktop_.window;
     const bool wasApplying = applying_;
     applying_ = true;
     for (int pane = 0; pane < PaneLayout::kPaneCount; ++pane) {
-        window.Place(kPicFrames[static_cast<std::size_t>(pane)], ToTwips(layout_.Frame(pane)));
+        window.Place(kPicFrames[static_cast<std::size_t>(pane)], layout_.Frame(pane));
         window.SetVisible(kPicFrames[static_cast<std::size_t>(pane)], layout_.FrameVisible(pane));
         ApplyInnerLayout(pane);
     }
     for (int bar = 0; bar < PaneLayout::kBarCount; ++bar) {
-        window.Place(kSplitBars[static_cast<std::size_t>(bar)], ToTwips(layout_.SplitBar(bar)));
+        window.Place(kSplitBars[static_cast<std::size_t>(bar)], layout_.SplitBar(bar));
         window.SetVisible(kSplitBars[static_cast<std::size_t>(bar)], layout_.SplitBarVisible(bar));
-        window.SetBarColour(bar, layout_.SplitBarColour(bar) == BarPaint::kShadow ? platform::BarColour::Shadow
-                                                                                  : platform::BarColour::Face);
+        ApplyBarColour(bar);
     }
     for (int view = 0; view < PaneLayout::kViewCount; ++view) {
         window.SetChecked(kViewItems[static_cast<std::size_t>(view)], layout_.ViewChecked(view));
@@ -438,10 +413,9 @@ void MainForm::ApplyLayout() {
 
 void MainForm::ApplyInnerLayout(int pane) {
     platform::MainWindow& window = desktop_.window;
-    const auto index = static_cast<std::size_t>(pane);
-    window.Place(kTabStrips[index], ToTwips(layout_.TabStrip(pane)));
-    window.Place(kHostAreas[index], ToTwips(layout_.HostArea(pane)));
-    if (pane == 2) window.Place(Control::CboApp, ToTwips(layout_.LauncherBox()));
+    window.Place(kTabStrips[static_cast<std::size_t>(pane)], layout_.TabStrip(pane));
+    window.Place(platform::HostArea(pane), layout_.HostArea(pane));
+    if (pane == 2) window.Place(Control::CboApp, layout_.LauncherBox());
 }
 
 }  // namespace velmora::shell

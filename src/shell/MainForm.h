@@ -1,28 +1,31 @@
 #pragma once
 
+#include <array>
 #include <string>
 #include <vector>
 
 #include "apps/AppPane.h"
-#include "explorer/ExplorerPanes.h"
-#include "explorer/ToolsCommands.h"
+#include "explorer/ExplorerPane.h"
 #include "platform/Desktop.h"
 #include "platform/MainWindow.h"
 #include "settings/ModIni.h"
 #include "settings/ProfileStore.h"
-#include "shell/FormState.h"
 #include "shell/PaneLayout.h"
+#include "shell/Tools.h"
 
 namespace velmora::shell {
 
-// frmMain of Velmora: start-up and restore, shutdown, the layout of the panes
-// and the View menu. It reacts to the events of the form runtime and talks to
-// the system only through the desktop it is given.
+// frmMain of Velmora: it routes the events of the form runtime to the panes and the menus' commands, and runs the
+// start-up, the reload after the settings program and the shutdown. It talks to the system only through the desktop
+// it is given.
 class MainForm : public platform::MainWindowEvents {
 public:
     // Hotkey identifiers of the Explorer panes 1 and 2.
     static constexpr int kHotkeyPane1 = 256;
     static constexpr int kHotkeyPane2 = 257;
+    static constexpr std::string_view kCaptureFailedText =
+        "エクスプローラーの取り込み中にエラーが発生しました\r\nOSがVistaでUACが有効の場合は取り込みできません";
+    static constexpr std::string_view kCaptureFailedTitle = "Velmora エラー";
 
     MainForm(platform::Desktop& desktop, settings::ProfileStore& store);
     MainForm(const MainForm&) = delete;
@@ -49,41 +52,25 @@ public:
     void OnHotkey(int id) override;
     void OnDpiChanged() override;
 
-    // --- For the form's other parts ---
-
-    FormState& state() { return state_; }
     const PaneLayout& layout() const { return layout_; }
-    // setting.ini, once the load event has located it.
-    settings::IniFile Settings() const { return settings::IniFile(store_, state_.settingsPath); }
-
-    // Reads the hosted-window offsets of section "pos" into entries 0 to 2.
-    void LoadPaneOffsets();
-    // Registers the two tab hotkeys from the settings; a key code of 0 is left unregistered.
-    void RegisterTabHotkeys();
-    void UnregisterTabHotkeys();
-    // Fills the launcher list from the names of section "App", in file order.
-    void LoadAppList();
-    // The layout pass, as the resize event runs it.
-    void LayoutPass();
+    explorer::ExplorerPane& explorerPane(int index) { return explorers_.at(static_cast<std::size_t>(index)); }
+    apps::AppPane& appPane() { return apps_; }
 
 private:
     void RestoreState();
-    void RestoreWindow(const settings::IniFile& ini);
-    void RestoreTabs(const settings::IniFile& ini, int pane);
-    void SaveState();
-    void SaveTabs(const settings::IniFile& ini, int pane);
-    void ReleaseExplorerWindows();
-
-    // Steps whose behaviour belongs to the Explorer and application-pane
-    // features; each is called where the start-up, shutdown and layout need it.
-    void StartBootApplication();
-    // False when the capture failed and ended the program.
+    void RestoreWindow();
+    // LoadPaneOffsets: section "pos" into the three panes.
+    void LoadPaneOffsets();
+    // RegisterTabHotkeys: the two tab hotkeys from the settings; a key code of 0 is left unregistered.
+    void RegisterTabHotkeys();
+    void UnregisterTabHotkeys();
+    // The Explorer menu's capture command; a failure is told and ends the program. False then.
     bool CaptureExplorer(int pane);
-    void AddTab(int pane);
+    // "オプション(&O)...": the settings program, then everything it may have changed, taken over without a restart.
+    void RunOption();
+    void SaveState();
     void FitHostedWindows();
-    void ReleaseApplicationWindows();
-    // What the settings command runs around the settings program.
-    explorer::SettingsReload ReloadSteps();
+    void ApplyListStyles();
 
     void SelectView(int view);
     void ToggleApplicationPane();
@@ -92,23 +79,21 @@ private:
     // Copies the layout model onto the controls.
     void ApplyLayout();
     void ApplyInnerLayout(int pane);
+    void ApplyBarColour(int bar);
     void FinishCommand(const LayoutOutcome& outcome);
     // Gives the window the outer size the pass asked for, if any.
     void FollowOuterSize(const LayoutOutcome& outcome);
 
     platform::Desktop& desktop_;
-    settings::ProfileStore& store_;
-    FormState state_;
+    // setting.ini beside the program (settingsPath).
+    const settings::IniFile settings_;
     PaneLayout layout_;
-    // True while the model is copied onto the controls: the frame resize
-    // events that raises are our own and need no answer.
+    // True while the model is copied onto the controls: the frame resize events that raises are our own and need
+    // no answer.
     bool applying_ = false;
-    // The application pane: launcher, captured programs and their tabs.
-    apps::AppPane apps_{desktop_, store_, state_};
-    // The Explorer panes 1 and 2: their captured windows and their tab strips.
-    explorer::ExplorerPanes explorerPanes_{desktop_, state_, store_};
-    // The Tools and Help menus: the settings program with the reload after it, Control Panel, read-me, About.
-    explorer::ToolsCommands tools_{desktop_, state_, ReloadSteps()};
+    std::array<explorer::ExplorerPane, 2> explorers_;
+    apps::AppPane apps_;
+    Tools tools_;
 };
 
 }  // namespace velmora::shell

@@ -1,421 +1,298 @@
-#include <gtest/gtest.h>
-
+// Velmora's main form: start-up and restore, closing and shutdown, the reload after the settings program, the
+// Tools and Help commands and the layout's way onto the controls.
 #include <algorithm>
-#include <string>
-#include <vector>
 
-#include "platform/sim/SimDesktop.h"
-#include "settings/ProfileStore.h"
-#include "shell/MainForm.h"
+#include "unit/FormFixture.h"
 
-namespace velmora::shell {
+namespace velmora::test {
 namespace {
 
-using platform::BarColour;
 using platform::Control;
-using platform::MenuItem;
-using platform::Strip;
-using base::TwipsRect;
 using platform::WindowState;
-using platform::sim::SimDesktop;
 
-// The simulated window's frame: 8-pixel borders, a 23-pixel caption and a
-// 20-pixel menu bar, at 15 twips per pixel.
-constexpr double kFrameWidth = 16 * 15;
-constexpr double kFrameHeight = 59 * 15;
-constexpr double kClientWidth = 12285;
-constexpr double kClientHeight = 6525;
+class MainFormTest : public FormFixture {};
 
-std::string Crlf(std::string_view text) {
-    std::string out;
-    for (char c : text) {
-        if (c == '\n') out += '\r';
-        out += c;
-    }
-    return out;
-}
+// --- Start-up ---------------------------------------------------------------------------------------------------
 
-class MainFormTest : public ::testing::Test {
-protected:
-    MainFormTest() {
-        sim_.window().AttachEvents(&form_);
-        sim_.files().AddFolder("C:\\Work\\A");
-        sim_.files().AddFolder("C:\\Work\\B");
-    }
-
-    // The settings file as a user's editor would leave it (UTF-8 here, Shift_JIS on disk).
-    void WriteSettings(std::string_view utf8) {
-        sim_.files().SetFile(sim_.SettingsPath(), *sim_.codePage().FromUtf8(Crlf(utf8)));
-    }
-    std::string SettingsText() {
-        const auto bytes = sim_.files().ReadAll(sim_.SettingsPath());
-        return bytes ? *sim_.codePage().ToUtf8(*bytes) : std::string("<missing>");
-    }
-    platform::sim::SimMainWindow& window() { return sim_.window(); }
-    void Start() { window().Start(); }
-    void Close() { window().RequestClose(); }
-
-    // Every tab of a strip as caption "?" tag.
-    std::vector<std::string> Tabs(Strip strip) {
-        std::vector<std::string> tabs;
-        for (int tab = 1; tab <= window().TabCount(strip); ++tab) {
-            tabs.push_back(window().TabCaption(strip, tab) + "?" + window().TabTag(strip, tab));
-        }
-        return tabs;
-    }
-    std::vector<MenuItem> CheckedViews() {
-        std::vector<MenuItem> checked;
-        for (MenuItem item : {MenuItem::ViewOne, MenuItem::ViewTwo, MenuItem::ViewTwoStacked, MenuItem::ViewAppPane}) {
-            if (window().IsChecked(item)) checked.push_back(item);
-        }
-        return checked;
-    }
-
-    SimDesktop sim_;
-    settings::ProfileStore store_{sim_.files(), sim_.codePage()};
-    MainForm form_{sim_.desktop(), store_};
+struct RestoreCase {
+    const char* name;
+    const char* settings;
+    WindowState state;
+    std::vector<std::string> moves;  // MoveOuter of the restore, if any
+    std::vector<MenuItem> checked;   // view entries checked after start-up
 };
 
-// --- Start-up -------------------------------------------------------------------------------------------------
+class RestoreTest : public MainFormTest, public ::testing::WithParamInterface<RestoreCase> {};
 
-TEST_F(MainFormTest, MissingFileStartsWithTheDefaults) {
+TEST_P(RestoreTest, WindowStateGeometryAndView) {
+    WriteSettings(GetParam().settings);
     Start();
-    ASSERT_TRUE(window().Shown());
-    EXPECT_EQ(form_.state().settingsPath, "C:\\Program Files\\Velmora\\setting.ini");
-    EXPECT_EQ(CheckedViews(), std::vector<MenuItem>{MenuItem::ViewTwo});
-    EXPECT_TRUE(window().IsVisible(Control::PicFrame1));
-    EXPECT_FALSE(window().IsVisible(Control::PicFrame2));
-    EXPECT_EQ(
-        window().TabCount(Strip::Explorer1) + window().TabCount(Strip::Explorer2) + window().TabCount(Strip::Apps), 0);
-    EXPECT_TRUE(window().ComboItems().empty());
-    EXPECT_EQ(window().GetState(), WindowState::Normal);
-    EXPECT_EQ(window().ClientWidth(), kClientWidth);
-    EXPECT_EQ(window().ClientHeight(), kClientHeight);
-    // Key code 0 means no hotkey was chosen: nothing is registered.
-    EXPECT_TRUE(sim_.windows().Hotkeys().empty());
-    EXPECT_TRUE(sim_.journal().Matching("RegisterHotKey").empty());
-    // Two panes side by side at the design bar position.
-    EXPECT_EQ(window().Bounds(Control::PicFrame0), (base::TwipsRect{0, 0, 4920, kClientHeight}));
-    EXPECT_EQ(window().Bounds(Control::PicFrame1), (base::TwipsRect{4970, 0, kClientWidth - 4970, kClientHeight}));
-    EXPECT_EQ(sim_.files().WriteCount(sim_.SettingsPath()), 0);
+    EXPECT_EQ(sim_.form.GetState(), GetParam().state);
+    EXPECT_EQ(Journal("MoveOuter"), GetParam().moves);
+    std::vector<MenuItem> checked(sim_.form.checked.begin(), sim_.form.checked.end());
+    EXPECT_EQ(checked, GetParam().checked);
 }
 
-TEST_F(MainFormTest, SecondInstanceEndsAtOnceAndWritesNothing) {
-    WriteSettings("[setting]\nwindow=1\nState=2\nModkey1=2\nHotkey1=65\n[Tab]\n1=A?C:\\Work\\A\n");
-    const std::string before = SettingsText();
-    window().SetPreviousInstance(true);
-    Start();
-    EXPECT_TRUE(window().Ended());
-    EXPECT_FALSE(window().Shown());
-    EXPECT_EQ(sim_.journal().Entries(), std::vector<std::string>{"EndProgramNow"});
-    EXPECT_EQ(window().TabCount(Strip::Explorer1), 0);
-    EXPECT_EQ(SettingsText(), before);
-    EXPECT_EQ(sim_.files().WriteCount(sim_.SettingsPath()), 0);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Settings, RestoreTest,
+    ::testing::Values(
+        RestoreCase{"Missing", "", WindowState::Normal, {}, {MenuItem::ViewTwo}},
+        RestoreCase{"NormalPlace", "[setting]\nwindow=1\nState=0\nX=300\nY=450\nW=9000\nH=7000\nView=0",
+                    WindowState::Normal, {"MoveOuter 300 450 9000 7000"}, {MenuItem::ViewOne}},
+        RestoreCase{"DefaultPlace", "[setting]\nwindow=1", WindowState::Normal, {"MoveOuter 0 0 10000 6000"},
+                    {MenuItem::ViewTwo}},
+        RestoreCase{"Maximised", "[setting]\nwindow=1\nState=2\nX=300\nView=2\nViewApl=-1", WindowState::Maximized, {},
+                    {MenuItem::ViewTwoStacked, MenuItem::ViewAppPane}},
+        RestoreCase{"Minimised", "[setting]\nwindow=1\nState=1", WindowState::Minimized, {}, {MenuItem::ViewTwo}},
+        RestoreCase{"WindowNotOne", "[setting]\nwindow=2\nState=2\nX=300\nViewApl=1", WindowState::Normal, {},
+                    {MenuItem::ViewTwo, MenuItem::ViewAppPane}},
+        RestoreCase{"OutOfRange", "[setting]\nwindow=1\nState=3\nView=3", WindowState::Normal,
+                    {"MoveOuter 0 0 10000 6000"}, {MenuItem::ViewTwo}},
+        RestoreCase{"Negative", "[setting]\nwindow=1\nState=-1\nView=-1", WindowState::Normal,
+                    {"MoveOuter 0 0 10000 6000"}, {MenuItem::ViewTwo}}),
+    [](const auto& info) { return info.param.name; });
 
-TEST_F(MainFormTest, WindowZeroLeavesGeometryAloneAtBothEnds) {
-    WriteSettings("[setting]\nwindow=0\nState=2\nBar1=1000\nBar2=900\nX=15\nY=30\nW=5000\nH=4000\n");
-    Start();
-    EXPECT_EQ(window().GetState(), WindowState::Normal);
-    EXPECT_EQ(window().ClientWidth(), kClientWidth);
-    EXPECT_EQ(form_.layout().SplitBarPosition(0), 4920);
-    window().UserResize(9000, 7000);
-    Close();
-    EXPECT_EQ(SettingsText(), Crlf("[setting]\nwindow=0\nState=2\nBar1=1000\nBar2=900\nX=15\nY=30\nW=5000\nH=4000\n"
-                                   "View=1\nViewApl=0\n"));
-}
-
-TEST_F(MainFormTest, WindowOneRestoresAndSavesTheNormalWindow) {
-    WriteSettings("[setting]\nwindow=1\nState=0\nBar1=3000\nBar2=2000\nX=600\nY=450\nW=9000\nH=7000\n");
-    Start();
-    EXPECT_EQ(window().OuterRect(), (base::TwipsRect{600, 450, 9000, 7000}));
-    const double clientWidth = 9000 - kFrameWidth;
-    const double clientHeight = 7000 - kFrameHeight;
-    EXPECT_EQ(window().Bounds(Control::PicFrame0), (base::TwipsRect{0, 0, 3000, clientHeight}));
-    EXPECT_EQ(window().Bounds(Control::PicFrame1), (base::TwipsRect{3050, 0, clientWidth - 3050, clientHeight}));
-    EXPECT_EQ(window().Bounds(Control::SplitBar1).top, 2000);
-
-    window().MoveOuter({750, 300, 8000, 6000});
-    Close();
-    EXPECT_EQ(SettingsText(), Crlf("[setting]\nwindow=1\nState=0\nBar1=3000\nBar2=2000\nX=750\nY=300\nW=8000\nH=6000\n"
-                                   "View=1\nViewApl=0\n"));
-}
-
-TEST_F(MainFormTest, MaximisedWindowSkipsAndKeepsThePlace) {
-    WriteSettings("[setting]\nwindow=1\nState=2\nX=600\nY=450\nW=9000\nH=7000\n");
-    Start();
-    EXPECT_EQ(window().GetState(), WindowState::Maximized);
-    EXPECT_NE(window().NormalRect(), (base::TwipsRect{600, 450, 9000, 7000}));
-    // Laid out for the maximised client area, the bars at their defaults of 0.
-    EXPECT_EQ(window().Bounds(Control::PicFrame1).width, window().ClientWidth() - 50);
-    Close();
-    EXPECT_EQ(SettingsText(), Crlf("[setting]\nwindow=1\nState=2\nX=600\nY=450\nW=9000\nH=7000\nBar1=0\n"
-                                   "Bar2=0\nView=1\nViewApl=0\n"));
-}
-
-TEST_F(MainFormTest, MinimisedWindowIsLaidOutWhenRestored) {
-    WriteSettings("[setting]\nwindow=1\nState=1\nBar1=2000\nW=9000\nH=7000\n");
-    Start();
-    EXPECT_EQ(window().GetState(), WindowState::Minimized);
-    EXPECT_EQ(window().Bounds(Control::PicFrame0).width, 3375);  // still as designed
-    window().UserSetState(WindowState::Normal);
-    EXPECT_EQ(window().Bounds(Control::PicFrame0), (base::TwipsRect{0, 0, 2000, kClientHeight}));
-    Close();
-    // Closed in the normal state: its place is saved; the one in the file was never applied.
-    EXPECT_EQ(SettingsText(), Crlf("[setting]\nwindow=1\nState=0\nBar1=2000\nW=12525\nH=7410\nBar2=0\nX=1800\n"
-                                   "Y=1350\nView=1\nViewApl=0\n"));
-}
-
-TEST_F(MainFormTest, MalformedValuesCountAsMissing) {
+TEST_F(MainFormTest, StartUpRestoresTabsBootHotkeysAndLauncherThenCapturesAndSubclassesLast) {
+    sim_.processes.programs["C:\\Apps\\Boot.exe"] = {};
+    sim_.files.SetFile("C:\\Apps\\Boot.exe", "");
     WriteSettings(
-        "[setting]\nwindow=1\nState=7\nX=600\nY=450\nW=9000\nH=7000\nView=3\n"
-        "[Tab]\n1=NoMark|A?C:\\Work\\A||B?C:\\Work\\B?extra\n2=?\n");
-    Start();
-    // State out of range: the normal state, so the place is applied.
-    EXPECT_EQ(window().GetState(), WindowState::Normal);
-    EXPECT_EQ(window().OuterRect(), (base::TwipsRect{600, 450, 9000, 7000}));
-    EXPECT_EQ(CheckedViews(), std::vector<MenuItem>{MenuItem::ViewTwo});
-    EXPECT_EQ(Tabs(Strip::Explorer1), (std::vector<std::string>{"A?C:\\Work\\A", "B?C:\\Work\\B"}));
-    EXPECT_TRUE(Tabs(Strip::Explorer2).empty());
-}
-
-TEST_F(MainFormTest, NegativeViewFallsBackToTwoPanes) {
-    WriteSettings("[setting]\nView=-1\nViewApl=5\n");
-    Start();
-    EXPECT_EQ(CheckedViews(), (std::vector<MenuItem>{MenuItem::ViewTwo, MenuItem::ViewAppPane}));
-}
-
-TEST_F(MainFormTest, SavedViewAndApplicationPaneComeBack) {
-    WriteSettings("[setting]\nView=2\nViewApl=-1\n");
-    Start();
-    EXPECT_EQ(CheckedViews(), (std::vector<MenuItem>{MenuItem::ViewTwoStacked, MenuItem::ViewAppPane}));
-    EXPECT_TRUE(window().IsVisible(Control::PicFrame2));
-    // View 2 with the application pane: docked at the right, beside the vertical bar.
-    EXPECT_EQ(window().Bounds(Control::PicFrame2), (base::TwipsRect{4970, 0, kClientWidth - 4970, kClientHeight}));
-    Close();
-    EXPECT_EQ(SettingsText(), Crlf("[setting]\nView=2\nViewApl=-1\n"));
-}
-
-TEST_F(MainFormTest, TabsOfDeletedFoldersAreSkippedAndTheRestKeepTheirOrder) {
-    sim_.files().SetFile("C:\\Work\\note.txt", "x");
-    WriteSettings(
-        "[Tab]\n1=A?C:\\Work\\A|Gone?C:\\Work\\Gone|PC?::{20D04FE0-3AEA-1069-A2D8-08002B30309D}|"
-        "ドキュメント?C:\\Work\\B\n2=Note?C:\\Work\\note.txt|B?C:\\Work\\B\n");
+        "[setting]\nBoot=C:\\Apps\\Boot.exe\nModkey1=2\nHotkey1=-70\nModkey2=1\nHotkey2=0\n"
+        "[Tab]\n1=A?C:\\Work\\A|Gone?C:\\Work\\Gone|PC?::{20D04FE0-3AEA-1069-A2D8-08002B30309D}|File?C:\\Apps\\Boot.exe\n"
+        "2=B?C:\\Work\\B|Odd?x}\n[App]\nEditor=C:\\e.exe\nTools=C:\\t.exe\n=C:\\none.exe\nAfter=C:\\a.exe");
+    sim_.form.tabs[0].push_back({"design", ""});
     Start();
     EXPECT_EQ(Tabs(Strip::Explorer1),
-              (std::vector<std::string>{"A?C:\\Work\\A", "PC?::{20D04FE0-3AEA-1069-A2D8-08002B30309D}",
-                                        "ドキュメント?C:\\Work\\B"}));
-    EXPECT_EQ(Tabs(Strip::Explorer2), std::vector<std::string>{"B?C:\\Work\\B"});
-    EXPECT_EQ(window().SelectedTab(Strip::Explorer1), 0);
+              (std::vector<std::string>{"A?C:\\Work\\A", "PC?::{20D04FE0-3AEA-1069-A2D8-08002B30309D}"}));
+    EXPECT_EQ(Tabs(Strip::Explorer2), (std::vector<std::string>{"B?C:\\Work\\B", "Odd?x}"}));
+    EXPECT_EQ(sim_.form.combo, (std::vector<std::string>{"Editor", "Tools"}));
+    ASSERT_EQ(Tabs(Strip::Apps).size(), 1u);
+    EXPECT_TRUE(Tabs(Strip::Apps)[0].starts_with("Boot?"));
+    // Key codes above 127 were stored as negative numbers; key code 0 registers nothing.
+    std::vector<std::string> order;
+    for (const std::string& line : sim_.journal.lines) {
+        if (line.starts_with("Start") || line.starts_with("RegisterHotKey") || line == "CreateExplorer" ||
+            line == "InstallHotkeyProcedure") {
+            order.push_back(line.substr(0, line.find(' ')) == "Start" ? "Start" : line);
+        }
+    }
+    EXPECT_EQ(order, (std::vector<std::string>{"Start", "RegisterHotKey 256 2 186", "CreateExplorer", "CreateExplorer",
+                                               "InstallHotkeyProcedure"}));
+    EXPECT_TRUE(sim_.form.PressHotkey(shell::MainForm::kHotkeyPane1));
+}
 
-    window().RemoveTab(Strip::Explorer2, 1);
+TEST_F(MainFormTest, ASecondCopyEndsAtOnceAndTouchesNothing) {
+    WriteSettings("[setting]\nwindow=1\nState=2");
+    sim_.form.previousInstance = true;
+    Start();
+    EXPECT_EQ(sim_.journal.lines, (std::vector<std::string>{"EndProgramNow"}));
+    EXPECT_EQ(sim_.files.writes, 0);
+}
+
+TEST_F(MainFormTest, NoExplorerObjectTellsTheUserAndEndsWithoutSavingAtStartUpAndFromTheMenu) {
+    WriteSettings("[setting]\nView=0");
+    sim_.explorers.createFails = true;
+    Start();
+    EXPECT_EQ(sim_.form.messages, std::vector<std::string>{std::string(shell::MainForm::kCaptureFailedText)});
+    EXPECT_EQ(Journal("MessageBox"), std::vector<std::string>{"MessageBox Velmora エラー"});
+    EXPECT_TRUE(sim_.form.ended);
+    EXPECT_FALSE(sim_.form.hotkeyProcedure);
+    EXPECT_EQ(Journal("CreateExplorer").size(), 1u);
+
+    sim::Desktop other;
+    shell::MainForm form(other.desktop, other.store);
+    other.form.Start(form);
+    ForgetJournal();
+    other.explorers.createFails = true;
+    other.windows.Destroy(form.explorerPane(1).window().handle);
+    other.form.Click(MenuItem::CaptureExplorer2);
+    EXPECT_TRUE(other.form.ended);
+    EXPECT_EQ(other.files.writes, 0);
+}
+
+// --- Closing ----------------------------------------------------------------------------------------------------
+
+TEST_F(MainFormTest, ShutdownUnhooksThenSavesStateViewAndTabsThenReleasesEveryHostedWindow) {
+    WriteSettings("[setting]\nwindow=1\nX=1\nY=2\nW=9001\nH=7001\n[Tab]\n2=old?C:\\Work\\B\n[keep]\nk=v");
+    Start();
+    sim_.form.Resize(9000.5, 7000);
+    sim_.form.Click(MenuItem::ViewEven);
+    sim_.form.Click(MenuItem::ViewAppPane);
+    sim_.form.tabs[1].clear();
+    sim_.form.Click(MenuItem::FileAddTab1);
+    const auto first = ExplorerWindow(0);
+    ForgetJournal();
     Close();
-    EXPECT_EQ(SettingsText(), Crlf("[Tab]\n1=A?C:\\Work\\A|PC?::{20D04FE0-3AEA-1069-A2D8-08002B30309D}|"
-                                   "ドキュメント?C:\\Work\\B\n[setting]\nView=1\nViewApl=0\n"));
+    EXPECT_EQ(Setting("setting", "State"), "0");
+    EXPECT_EQ(Setting("setting", "X"), "1");
+    EXPECT_EQ(Setting("setting", "W"), "9000");  // whole twips, halves to even
+    EXPECT_EQ(Setting("setting", "H"), "7000");
+    EXPECT_EQ(Setting("setting", "Bar1"), "4355");  // centred: (9000.5 - 240) / 2 - 25 = 4355.25
+    EXPECT_EQ(Setting("setting", "View"), "1");
+    EXPECT_EQ(Setting("setting", "ViewApl"), "-1");
+    EXPECT_EQ(Setting("Tab", "1"), "PC?::{20D04FE0-3AEA-1069-A2D8-08002B30309D}");
+    EXPECT_EQ(Setting("Tab", "2"), "<none>");
+    EXPECT_EQ(Setting("keep", "k"), "v");
+    const std::string firstText = std::to_string(first);
+    std::vector<std::string> order;
+    for (const std::string& line : sim_.journal.lines) {
+        if (line.find("Hot") != std::string::npos || line.starts_with("Explorer#1 Visible") ||
+            line == "SetParent " + firstText + " 0" || line == "Explorer#1 Quit") {
+            order.push_back(line);
+        }
+    }
+    EXPECT_EQ(order, (std::vector<std::string>{"RemoveHotkeyProcedure", "UnregisterHotKey 256", "UnregisterHotKey 257",
+                                               "Explorer#1 Visible false", "SetParent " + firstText + " 0",
+                                               "Explorer#1 Quit"}));
+    EXPECT_EQ(Journal("Explorer#2 Quit").size(), 1u);
 }
 
-TEST_F(MainFormTest, LauncherListAndOffsetsAreRead) {
-    WriteSettings(
-        "[App]\nEditor=C:\\e.exe\nメモ帳=C:\\n.exe\n=C:\\nameless.exe\nLater=C:\\l.exe\n"
-        "[pos]\nX01=150\nY01=-30\nX03=45\nX04=99\n");
+TEST_F(MainFormTest, GeometryIsSavedOnlyWithWindowOneAndOnlyTheStateWhenNotNormal) {
+    WriteSettings("[setting]\nwindow=0\nX=5");
     Start();
-    EXPECT_EQ(window().ComboItems(), (std::vector<std::string>{"Editor", "メモ帳"}));
-    EXPECT_EQ(form_.state().paneOffsetX, (std::array<std::int32_t, 4>{150, 0, 45, 0}));
-    EXPECT_EQ(form_.state().paneOffsetY, (std::array<std::int32_t, 4>{-30, 0, 0, 0}));
-}
-
-// --- Hotkeys --------------------------------------------------------------------------------------------------
-
-TEST_F(MainFormTest, HotkeysAreRegisteredAsStoredWithTheKeyCodeAsAByte) {
-    WriteSettings("[setting]\nModkey1=2\nHotkey1=65\nModkey2=6\nHotkey2=-70\n");
-    Start();
-    const auto main = window().Handle();
-    EXPECT_EQ(sim_.windows().Hotkeys(),
-              (std::vector<platform::sim::HotkeyRegistration>{{main, 256, 2, 65}, {main, 257, 6, 186}}));
-    // The procedure comes last, after the registrations and the Explorer captures.
-    const auto& journal = sim_.journal().Entries();
-    const auto installed = std::find(journal.begin(), journal.end(), "InstallHotkeyProcedure");
-    ASSERT_NE(installed, journal.end());
-    EXPECT_TRUE(std::none_of(installed, journal.end(), [](const std::string& entry) {
-        return entry.starts_with("RegisterHotKey") || entry == "CreateExplorer";
-    }));
-    EXPECT_TRUE(window().HotkeyProcedureInstalled());
-}
-
-TEST_F(MainFormTest, OnlyTheHotkeyWithAKeyCodeIsRegistered) {
-    WriteSettings("[setting]\nModkey1=2\nModkey2=4\nHotkey2=112\n");
-    Start();
-    EXPECT_EQ(sim_.journal().Matching("RegisterHotKey"), std::vector<std::string>{"RegisterHotKey 257 4 112"});
-}
-
-TEST_F(MainFormTest, ShutdownRemovesTheProcedureBeforeUnregistering) {
-    WriteSettings("[setting]\nModkey1=2\nHotkey1=65\n");
-    Start();
-    sim_.journal().Clear();
     Close();
-    const auto& journal = sim_.journal().Entries();
-    ASSERT_GE(journal.size(), 4u);
-    EXPECT_EQ(std::vector<std::string>(journal.begin(), journal.begin() + 4),
-              (std::vector<std::string>{"RequestClose", "RemoveHotkeyProcedure", "UnregisterHotKey 256",
-                                        "UnregisterHotKey 257"}));
-    EXPECT_TRUE(sim_.windows().Hotkeys().empty());
-    EXPECT_FALSE(sim_.windows().PressHotkey(2, 65));
+    EXPECT_EQ(Setting("setting", "X"), "5");
+    EXPECT_EQ(Setting("setting", "State"), "<none>");
+    EXPECT_EQ(Setting("setting", "View"), "1");
+    EXPECT_EQ(Setting("setting", "ViewApl"), "0");
+
+    sim::Desktop other;
+    shell::MainForm form(other.desktop, other.store);
+    other.files.SetFile(kSettings, "[setting]\r\nwindow=1\r\nX=5\r\n");
+    other.form.Start(form);
+    other.form.UserSetState(WindowState::Maximized);
+    other.form.RequestClose();
+    EXPECT_EQ(other.store.ReadString(kSettings, "setting", "State"), "2");
+    EXPECT_EQ(other.store.ReadString(kSettings, "setting", "X"), "5");
 }
 
-// --- Closing --------------------------------------------------------------------------------------------------
-
-TEST_F(MainFormTest, CloseIsRefusedWhileTheSettingsProgramRuns) {
+TEST_F(MainFormTest, ExplorerWindowsNoLongerOursAreNotReleased) {
     Start();
-    form_.state().optionRunning = true;
-    window().UserClickMenu(MenuItem::FileExit);
-    EXPECT_EQ(window().RefusedCloses(), 1);
-    EXPECT_FALSE(window().Unloaded());
-    EXPECT_TRUE(window().HotkeyProcedureInstalled());
-    EXPECT_EQ(sim_.files().WriteCount(sim_.SettingsPath()), 0);
-
-    form_.state().optionRunning = false;
-    window().UserClickMenu(MenuItem::FileExit);
-    EXPECT_TRUE(window().Unloaded());
-    EXPECT_EQ(SettingsText(), Crlf("[setting]\nView=1\nViewApl=0\n"));
-}
-
-TEST_F(MainFormTest, ShutdownWritesInItsOrder) {
-    WriteSettings("[setting]\nwindow=1\nHotkey1=65\n[Tab]\n2=B?C:\\Work\\B\n[App]\nEditor=C:\\e.exe\n");
-    Start();
-    window().UserClickMenu(MenuItem::ViewTwoStacked);
-    window().UserClickMenu(MenuItem::ViewAppPane);
-    window().AddTab(Strip::Explorer1, "A");
-    window().SetTabTag(Strip::Explorer1, 1, "C:\\Work\\A");
-    window().AddTab(Strip::Explorer1, "PC");
-    window().SetTabTag(Strip::Explorer1, 2, "::{20D04FE0-3AEA-1069-A2D8-08002B30309D}");
-    window().RemoveTab(Strip::Explorer2, 1);
-    window().MoveOuter({1500, 1200, 12525, 7410});
-    window().UserClickMenu(MenuItem::ViewEven);  // bars at 6117.5 and 3237.5
+    // The user closed pane 1's window; a stranger got its handle number.
+    const auto gone = ExplorerWindow(0);
+    sim_.windows.Destroy(gone);
+    sim_.windows.reuseNext = gone;
+    sim_.windows.Create({"Stranger", "x", 0, 0, true, false, {9, 10}});
+    ForgetJournal();
     Close();
-    // With window = 1 and no saved place the window started at 0, 0, 10000 x 6000.
-    EXPECT_EQ(SettingsText(),
-              Crlf("[setting]\nwindow=1\nHotkey1=65\nState=0\nBar1=6118\nBar2=3238\nX=1500\nY=1200\nW=12525\n"
-                   "H=7410\nView=2\nViewApl=-1\n[Tab]\n1=A?C:\\Work\\A|PC?::{20D04FE0-3AEA-1069-A2D8-08002B30309D}\n"
-                   "[App]\nEditor=C:\\e.exe\n"));
+    EXPECT_EQ(Journal("SetParent " + std::to_string(gone)), std::vector<std::string>{});
+    EXPECT_EQ(Journal("Explorer#1 Quit"), std::vector<std::string>{});
+    EXPECT_EQ(Journal("Explorer#2 Quit").size(), 1u);
 }
 
-TEST_F(MainFormTest, ExplorerWindowsAreGivenBackBeforeTheWindowGoes) {
+// --- The settings program and the other Tools and Help commands -------------------------------------------------
+
+TEST_F(MainFormTest, TheSettingsProgramIsWaitedForWithCloseRefusedThenEverythingItChangesIsTakenOver) {
+    WriteSettings("[setting]\nModkey1=2\nHotkey1=65");
+    sim_.processes.programs[std::string(sim::Desktop::kProgramFolder) + "\\Option.exe"] = {};
     Start();
-    ASSERT_EQ(sim_.explorers().Created().size(), 2u);
-    const auto first = sim_.explorers().Created()[0];
-    const auto second = sim_.explorers().Created()[1];
-    sim_.journal().Clear();
+    ForgetJournal();
+    sim_.clock.After(3000, [this] {
+        Close();  // refused: the wait is still on the stack
+        sim_.form.Click(MenuItem::ToolOption);  // brings the running one forward
+        WriteSettings("[setting]\nModkey2=4\nHotkey2=66\n[pos]\nX01=150\n[Velmora]\nGrid=1\n[App]\nNew=C:\\n.exe");
+        sim_.processes.EndProcess(4004);
+    });
+    sim_.form.Click(MenuItem::ToolOption);
+    EXPECT_FALSE(sim_.form.unloaded);
+    EXPECT_EQ(Journal("SetForegroundWindow"), std::vector<std::string>{"SetForegroundWindow " +
+                                                                       std::to_string(sim_.processes.WindowsOf(4004)[0])});
+    std::vector<std::string> order;
+    for (const std::string& line : sim_.journal.lines) {
+        if (line.find("Hot") != std::string::npos || line.starts_with("Launch") || line.starts_with("SetListStyle") ||
+            line.starts_with("MoveWindow " + std::to_string(ExplorerWindow(0)))) {
+            order.push_back(line);
+        }
+    }
+    const std::string list = std::to_string(sim_.explorers.made[0].second);
+    const base::TwipsRect host = sim_.form.Bounds(Control::FrameApp0);
+    EXPECT_EQ(order, (std::vector<std::string>{
+                         "UnregisterHotKey 256", "UnregisterHotKey 257",
+                         "Launch " + std::string(sim::Desktop::kProgramFolder) + "\\Option.exe",
+                         "RegisterHotKey 257 4 66",
+                         "MoveWindow " + std::to_string(ExplorerWindow(0)) + " 10 0 " +
+                             std::to_string(static_cast<int>((host.width - 150) / 15 + 0.5)) + " " +
+                             std::to_string(static_cast<int>(host.height / 15 + 0.5)),
+                         "SetListStyle " + list + " 1", "SetListStyle " + std::to_string(sim_.explorers.made[1].second) + " 1"}));
+    EXPECT_EQ(sim_.form.combo, std::vector<std::string>{"New"});
     Close();
-    const std::string back1 = "SetParent " + std::to_string(first->window) + " 0";
-    const std::string back2 = "SetParent " + std::to_string(second->window) + " 0";
-    EXPECT_EQ(sim_.journal().Entries(),
-              (std::vector<std::string>{"RequestClose", "RemoveHotkeyProcedure", "UnregisterHotKey 256",
-                                        "UnregisterHotKey 257", "Explorer#1 SetVisible false", back1, "Explorer#1 Quit",
-                                        "Explorer#1 released", "Explorer#2 SetVisible false", back2, "Explorer#2 Quit",
-                                        "Explorer#2 released"}));
-    EXPECT_TRUE(first->quit && second->quit);
-    EXPECT_FALSE(form_.state().paneExplorer[0] || form_.state().paneExplorer[1]);
+    EXPECT_TRUE(sim_.form.unloaded);
 }
 
-TEST_F(MainFormTest, AStrangerUnderAReusedHandleIsLeftAlone) {
+TEST_F(MainFormTest, WithoutOptionExeTheReloadRunsAtOnce) {
+    WriteSettings("[setting]\nModkey1=2\nHotkey1=65");
     Start();
-    auto& windows = sim_.windows();
-    const auto hosted = form_.state().paneWindow[0];
-    ASSERT_EQ(windows.GetParent(hosted), window().FrameWindow(0));
-
-    // The user closes the Explorer window; another program's child window gets its number.
-    sim_.explorers().CloseFromInside(*sim_.explorers().Created()[0]);
-    const auto host = windows.Create({"OtherApp", "Other", 0, 0, true, {77, 78}});
-    windows.ReuseHandleNext(hosted);
-    const auto stranger = windows.Create({"Edit", "", host, 0, true, {77, 78}});
-    ASSERT_EQ(stranger, hosted);
-    sim_.journal().Clear();
-    Close();
-    EXPECT_TRUE(sim_.journal().Matching("SetParent " + std::to_string(stranger) + " ").empty());
-    EXPECT_EQ(windows.GetParent(stranger), host);
-    EXPECT_TRUE(sim_.explorers().Created()[0]->released);
+    ForgetJournal();
+    sim_.form.Click(MenuItem::ToolOption);
+    EXPECT_EQ(Journal("RegisterHotKey"), std::vector<std::string>{"RegisterHotKey 256 2 65"});
+    EXPECT_EQ(sim_.form.messages, std::vector<std::string>{});
 }
 
-// --- Layout through the form ----------------------------------------------------------------------------------
-
-TEST_F(MainFormTest, ViewCommandsSetChecksVisibilityAndDocking) {
+TEST_F(MainFormTest, ToolsAndHelpCommands) {
     Start();
-    window().UserClickMenu(MenuItem::ViewOne);
-    EXPECT_EQ(CheckedViews(), std::vector<MenuItem>{MenuItem::ViewOne});
-    EXPECT_FALSE(window().IsVisible(Control::PicFrame1));
-    EXPECT_FALSE(window().IsVisible(Control::SplitBar0));
-    EXPECT_EQ(window().Bounds(Control::PicFrame0), (base::TwipsRect{0, 0, kClientWidth, kClientHeight}));
-    EXPECT_EQ(window().Bounds(Control::TabStrip1_0).width, kClientWidth - 60);
-    EXPECT_EQ(window().Bounds(Control::FrameApp0), (base::TwipsRect{0, 270, kClientWidth, kClientHeight - 270}));
-
-    window().UserClickMenu(MenuItem::ViewTwo);
-    window().UserClickMenu(MenuItem::ViewAppPane);
-    // Docked at the bottom below the horizontal bar, across the whole width.
-    const double below = 2880 + 50;
-    EXPECT_TRUE(window().IsVisible(Control::PicFrame2));
-    EXPECT_TRUE(window().IsVisible(Control::SplitBar1));
-    EXPECT_EQ(window().Bounds(Control::PicFrame2), (base::TwipsRect{0, below, kClientWidth, kClientHeight - below}));
-    EXPECT_EQ(window().Bounds(Control::CboApp).left, kClientWidth - 2175);
-    EXPECT_EQ(window().Bounds(Control::FrameApp2).height, kClientHeight - below - 300);
-
-    window().UserClickMenu(MenuItem::ViewTwoStacked);
-    EXPECT_EQ(window().Bounds(Control::PicFrame2), (base::TwipsRect{4970, 0, kClientWidth - 4970, kClientHeight}));
-    EXPECT_EQ(window().Bounds(Control::PicFrame1), (base::TwipsRect{0, below, 4920, kClientHeight - below}));
-
-    window().UserClickMenu(MenuItem::ViewAppPane);
-    EXPECT_FALSE(window().IsVisible(Control::PicFrame2));
-    EXPECT_EQ(window().Bounds(Control::PicFrame1), (base::TwipsRect{0, below, kClientWidth, kClientHeight - below}));
+    const std::string readMe = std::string(sim::Desktop::kProgramFolder) + "\\ReadMe.txt";
+    sim_.form.Click(MenuItem::ToolControl);
+    sim_.form.Click(MenuItem::ToolFolder);
+    form_.OnHelpMenuOpening();
+    EXPECT_FALSE(sim_.form.IsEnabled(MenuItem::HelpReadMe));
+    sim_.files.SetFile(readMe, "");
+    form_.OnHelpMenuOpening();
+    EXPECT_TRUE(sim_.form.IsEnabled(MenuItem::HelpReadMe));
+    sim_.form.Click(MenuItem::HelpReadMe);
+    sim_.files.RemoveFile(readMe);
+    form_.OnHelpMenuOpening();
+    sim_.files.SetFile(readMe, "");
+    form_.OnHelpMenuOpening();
+    sim_.files.RemoveFile(readMe);
+    sim_.form.Click(MenuItem::HelpReadMe);  // gone since the menu opened: nothing
+    sim_.form.Click(MenuItem::HelpHomePage);
+    sim_.form.Click(MenuItem::HelpAbout);
+    EXPECT_EQ(Journal("Start"), (std::vector<std::string>{"Start control.exe 1", "Start control.exe FOLDERS 3"}));
+    EXPECT_EQ(Journal("Open"), (std::vector<std::string>{"Open " + readMe, "Open https://www.example.com/velmora/"}));
+    EXPECT_EQ(sim_.form.messages, std::vector<std::string>{"Velmora Ver1.4.0\t作者 Quonda"});
+    sim_.form.Click(MenuItem::FileExit);
+    EXPECT_TRUE(sim_.form.unloaded);
 }
 
-TEST_F(MainFormTest, DraggingABarLaysOutOnlyOnRelease) {
+// --- Layout on the controls -------------------------------------------------------------------------------------
+
+TEST_F(MainFormTest, ViewCommandsAndResizesReachTheControlsAndTheHostedWindows) {
     Start();
-    const base::TwipsRect before = window().Bounds(Control::PicFrame0);
-    form_.OnSplitMouseDown(0, platform::kButtonRight, 25, 100);
-    form_.OnSplitMouseMove(0, platform::kButtonRight, 1000, 100);
-    EXPECT_EQ(window().Bounds(Control::SplitBar0).left, 4920);  // no drag with the right button
-
-    form_.OnSplitMouseDown(0, platform::kButtonLeft, 25, 100);
-    EXPECT_EQ(window().BarColourOf(0), BarColour::Shadow);
-    form_.OnSplitMouseMove(0, platform::kButtonLeft, -1000.4, 100);
-    EXPECT_EQ(window().Bounds(Control::SplitBar0).left, 3920);
-    EXPECT_EQ(window().Bounds(Control::PicFrame0), before);
-    form_.OnSplitMouseMove(0, platform::kButtonLeft, -9000, 100);
-    EXPECT_EQ(window().Bounds(Control::SplitBar0).left, 150);
-
-    form_.OnSplitMouseUp(0, platform::kButtonLeft, 0, 100);
-    EXPECT_EQ(window().BarColourOf(0), BarColour::Face);
-    EXPECT_EQ(window().Bounds(Control::PicFrame0), (base::TwipsRect{0, 0, 150, kClientHeight}));
-    EXPECT_EQ(window().Bounds(Control::PicFrame1), (base::TwipsRect{200, 0, kClientWidth - 200, kClientHeight}));
+    sim_.form.Click(MenuItem::ViewOne);
+    EXPECT_FALSE(sim_.form.IsVisible(Control::PicFrame1));
+    EXPECT_EQ(sim_.form.checked, std::set<MenuItem>{MenuItem::ViewOne});
+    sim_.form.Click(MenuItem::ViewTwoStacked);
+    sim_.form.Click(MenuItem::ViewAppPane);
+    EXPECT_TRUE(sim_.form.IsVisible(Control::PicFrame2));
+    EXPECT_EQ(sim_.form.Bounds(Control::CboApp).width, 2175);
+    EXPECT_EQ(sim_.form.Bounds(Control::FrameApp2), form_.layout().HostArea(2));
+    ForgetJournal();
+    sim_.form.Resize(300, 9000);  // below the minimum width: the form widens itself
+    EXPECT_EQ(Journal("MoveOuter"),
+              (std::vector<std::string>{"MoveOuter 1800 1350 300 9000", "MoveOuter 1800 1350 500 9000"}));
+    EXPECT_EQ(sim_.form.OuterRect().width, 500);
+    // A DPI change keeps the twips and re-places the hosted windows in the new pixels.
+    ForgetJournal();
+    sim_.form.ChangeDpi(10);
+    const auto host = sim_.form.Bounds(Control::FrameApp0);
+    EXPECT_EQ(Journal("MoveWindow " + std::to_string(ExplorerWindow(0))).back(),
+              "MoveWindow " + std::to_string(ExplorerWindow(0)) + " 0 0 " +
+                  std::to_string(static_cast<int>(host.width / 10)) + " " + std::to_string(static_cast<int>(host.height / 10)));
 }
 
-TEST_F(MainFormTest, CentredBarsAreSavedAsWholeTwipsHalvesToEven) {
-    WriteSettings("[setting]\nwindow=1\n");
+TEST_F(MainFormTest, ABarDraggedWithTheLeftButtonLaysThePanesOutOnlyOnRelease) {
     Start();
-    // Client 12283 x 6527: bar 0 at 6116.5, bar 1 at 3238.5.
-    window().UserResize(12283 + kFrameWidth, 6527 + kFrameHeight);
-    window().UserClickMenu(MenuItem::ViewEven);
-    EXPECT_EQ(window().Bounds(Control::SplitBar0).left, 6116.5);
-    EXPECT_EQ(window().Bounds(Control::PicFrame1).left, 6166.5);
-    Close();
-    EXPECT_NE(SettingsText().find("Bar1=6116\r\nBar2=3238\r\n"), std::string::npos);
-}
-
-TEST_F(MainFormTest, ResizeRulesOfTheWindow) {
-    Start();
-    window().UserSetState(WindowState::Minimized);
-    EXPECT_EQ(window().Bounds(Control::PicFrame1).width, kClientWidth - 4970);
-
-    window().UserSetState(WindowState::Normal);
-    window().UserResize(300, 9000);
-    EXPECT_EQ(window().OuterRect().width, 500);
-    EXPECT_EQ(window().OuterRect().height, 9000);
-    // Narrower than the bar: pane 2 moves beside it and keeps its width.
-    EXPECT_EQ(window().Bounds(Control::PicFrame1), (base::TwipsRect{4970, 0, kClientWidth - 4970, 9000 - kFrameHeight}));
-
-    window().UserResize(10000, 7000);
-    window().ChangeDpi(10, 10);  // 144 DPI: the frame takes fewer twips
-    EXPECT_EQ(window().Bounds(Control::PicFrame1).width, 10000 - 16 * 10 - 4970);
+    const base::TwipsRect before = sim_.form.Bounds(Control::PicFrame0);
+    form_.OnSplitMouseDown(0, platform::kButtonRight, 0, 0);
+    EXPECT_EQ(sim_.form.barColours[0], platform::BarColour::Face);
+    form_.OnSplitMouseDown(0, platform::kButtonLeft, 0, 0);
+    EXPECT_EQ(sim_.form.barColours[0], platform::BarColour::Shadow);
+    form_.OnSplitMouseMove(0, platform::kButtonLeft, -1000, 0);
+    EXPECT_EQ(sim_.form.Bounds(Control::SplitBar0).left, form_.layout().SplitBar(0).left);
+    EXPECT_EQ(sim_.form.Bounds(Control::PicFrame0), before);
+    form_.OnSplitMouseUp(0, platform::kButtonLeft, 0, 0);
+    EXPECT_EQ(sim_.form.barColours[0], platform::BarColour::Face);
+    EXPECT_NE(sim_.form.Bounds(Control::PicFrame0), before);
 }
 
 }  // namespace
-}  // namespace velmora::shell
+}  // namespace velmora::test

@@ -7,7 +7,7 @@
 #include "option/LauncherList.h"
 #include "option/OptionSettings.h"
 #include "settings/CodePage.h"
-#include "platform/sim/MemoryFileSystem.h"
+#include "sim/MemoryFileSystem.h"
 #include "settings/ProfileStore.h"
 
 namespace velmora::option {
@@ -48,7 +48,7 @@ protected:
     OptionState Load() { return LoadSettings(store_, kFolder, scale_); }
     bool Save(const OptionState& state) { return SaveSettings(store_, kFolder, scale_, state); }
 
-    platform::sim::MemoryFileSystem files_;
+    sim::MemoryFileSystem files_;
     RecordingFileSystem recorder_{files_};
     std::unique_ptr<settings::CodePage> codePage_ = settings::MakeCp932CodePage();
     settings::ProfileStore store_{recorder_, *codePage_};
@@ -274,9 +274,9 @@ TEST_F(OptionSettingsTest, ApplyStaysOpenCancelWritesNothingAfterItOkSavesAndClo
     EXPECT_NE(applied.find("X01=150\r\n"), std::string::npos);
 
     state.offsetX[0] = 20;
-    const int writes = files_.WriteCount(kFile);
+    const int writes = files_.writes;
     EXPECT_TRUE(OnDecision(Decision::Cancel, store_, kFolder, scale_, state));
-    EXPECT_EQ(files_.WriteCount(kFile), writes);
+    EXPECT_EQ(files_.writes, writes);
     EXPECT_EQ(FileText(), applied);
 
     EXPECT_TRUE(OnDecision(Decision::Ok, store_, kFolder, scale_, state));
@@ -295,7 +295,7 @@ TEST_F(OptionSettingsTest, EachCallFormsThePathFromTheFolderItIsGiven) {
 
 TEST_F(OptionSettingsTest, AFailedSaveReportsItAndLeavesTheFileAsItWas) {
     Given("[setting]\r\nwindow=1\r\n");
-    files_.SetWritesFail(true);
+    files_.writesFail = true;
     OptionState state;
     state.bootPath = "y.exe";
     EXPECT_FALSE(Save(state));

@@ -1,0 +1,75 @@
+// The bottom layer: rounding, twips and pixels, path helpers, the tab hit test and where a hosted window goes.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+#include "base/Paths.h"
+#include "base/TabHitTest.h"
+#include "base/Twips.h"
+#include "hosting/HostedWindow.h"
+
+namespace velmora::base {
+namespace {
+
+TEST(TwipsTest, HalvesRoundToTheEvenNeighbourAndNothingOverflows) {
+    const std::pair<double, std::int64_t> cases[] = {
+        {0.5, 0},   {1.5, 2},    {2.5, 2},    {3.5, 4},      {-0.5, 0}, {-1.5, -2},
+        {-2.5, -2}, {2.4999, 2}, {2.5001, 3}, {-2.5001, -3}, {7.0, 7},  {1e15 + 0.5, 1000000000000000},
+        {1e300, std::numeric_limits<std::int64_t>::max()},  {-INFINITY, std::numeric_limits<std::int64_t>::min()},
+        {NAN, 0}};
+    for (const auto& [value, expected] : cases) EXPECT_EQ(RoundHalfEven(value), expected) << value;
+    const std::pair<double, std::int32_t> pixels[] = {{150, 10}, {22.5, 2}, {37.5, 2}, {-37.5, -2},
+                                                      {1e12, std::numeric_limits<std::int32_t>::max()},
+                                                      {-1e12, std::numeric_limits<std::int32_t>::min()}};
+    for (const auto& [twips, expected] : pixels) EXPECT_EQ(TwipsToPixels(twips, 15), expected) << twips;
+    EXPECT_EQ(TwipsPerPixel(144), 10.0);
+    EXPECT_EQ(PixelsToTwips(-200, 15), -3000.0);
+}
+
+TEST(PathsTest, SplitAtBackslashesTitleAtTheFirstDotExtensionAtTheLast) {
+    EXPECT_EQ(JoinPath("C:\\b", "x.txt"), "C:\\b\\x.txt");
+    EXPECT_EQ(JoinPath("C:\\", "x.txt"), "C:\\x.txt");
+    EXPECT_EQ(JoinPath("", "x.txt"), "\\x.txt");
+    const std::tuple<const char*, const char*, const char*, const char*> cases[] = {
+        // path, GetFileName, FileTitle, FileExtension
+        {"C:\\Tools\\my.app.exe", "my.app.exe", "my", "exe"},
+        {"C:\\my.dir\\メモ帳.exe", "メモ帳.exe", "メモ帳", "exe"},
+        {"C:\\my.dir\\readme", "readme", "", "dir\\readme"},
+        {"readme", "readme", "", ""},
+        {"C:\\Tools\\", "", "", ""}};
+    for (const auto& [path, name, title, extension] : cases) {
+        EXPECT_EQ(GetFileName(path), name) << path;
+        EXPECT_EQ(FileTitle(path), title) << path;
+        EXPECT_EQ(FileExtension(path), extension) << path;
+    }
+    const std::pair<const char*, bool> exe[] = {{"C:\\X\\APP.EXE", true},      {"C:\\X\\app.Exe", true},
+                                                {"C:\\X\\app.exe.txt", false}, {"C:\\X\\app.exes", false},
+                                                {"C:\\my.dir\\exe", false},    {"C:\\X\\app.exf", false}};
+    for (const auto& [path, expected] : exe) EXPECT_EQ(HasExeExtension(path), expected) << path;
+}
+
+TEST(TabHitTest, TheRunningTotalOfWidthsRoundedAfterEachTab) {
+    const std::tuple<std::vector<double>, double, int> cases[] = {
+        {{1000, 800, 1200}, 0, 1},   {{1000, 800, 1200}, 999.9, 1}, {{1000, 800, 1200}, 1000, 2},
+        {{1000, 800, 1200}, 2999, 3}, {{1000, 800}, 1800, 0},        {{}, 0, 0},
+        // 100.5 rounds to 100 (even), so x = 100.2 is already past tab 1; 101.5 rounds up to 102.
+        {{100.5, 101.5}, 100.2, 2},   {{101.5, 100}, 101.7, 1}};
+    for (const auto& [widths, x, tab] : cases) EXPECT_EQ(HitTestTab(widths, x), tab) << x;
+}
+
+TEST(FitRectTest, OffsetsMoveTheCornerAndTheFarEdgesMeetTheArea) {
+    const std::tuple<TwipsSize, std::int32_t, std::int32_t, double, PixelRect> cases[] = {
+        {{3000, 1500}, 0, 0, 15, {0, 0, 200, 100}},
+        {{3000, 1500}, 150, -300, 15, {10, -20, 190, 120}},
+        {{3000, 1500}, 150, 300, 10, {15, 30, 285, 120}},
+        {{3000, 1500}, 3500, 1500, 15, {233, 100, 0, 0}},  // no room left: no negative size
+        {{3000, 1500}, std::numeric_limits<std::int32_t>::min(), 0, 15,
+         {-143165577, 0, 143165777, 100}},  // the far edge still meets the area, nothing wraps
+        {{22.5, 37.5}, 0, 0, 15, {0, 0, 1, 3}}};  // whole twips first (22, 38), then pixels
+    for (const auto& [area, x, y, tpp, expected] : cases) EXPECT_EQ(hosting::FitRect(area, x, y, tpp, tpp), expected) << x;
+}
+
+}  // namespace
+}  // namespace velmora::base
