@@ -391,7 +391,10 @@ void ProfileDocument::SetString(std::string_view section, std::string_view key, 
     } else if (sectionName.empty()) {
         InsertLine(0, std::string(keyName) + "=" + std::string(*value));
     } else {
-        InsertLine(lines_.size(), "[" + std::string(sectionName) + "]");
+        // Appended piece by piece: GCC 12 sees a false overlap in "[" + std::string(...) (-Wrestrict).
+        std::string header(1, '[');
+        header.append(sectionName).push_back(']');
+        InsertLine(lines_.size(), std::move(header));
         InsertLine(lines_.size(), std::string(keyName) + "=" + std::string(*value));
     }
     Reindex();
