@@ -206,12 +206,6 @@ HRESULT BindShellWindow(std::unique_ptr<ExplorerWindow>& explorer) {
 
 }  // namespace
 
-std::unique_ptr<ExplorerWindow> CreateAutomationExplorer() {
-    std::unique_ptr<ExplorerWindow> explorer;
-    BindShellWindow(explorer);
-    return explorer;
-}
-
 std::unique_ptr<ExplorerWindow> Win32ExplorerFactory::Create() {
     std::unique_ptr<ExplorerWindow> explorer;
     const HRESULT bound = BindShellWindow(explorer);
