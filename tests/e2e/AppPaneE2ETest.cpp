@@ -27,14 +27,6 @@ namespace ids = win32::ids;
 constexpr wchar_t kNotFound[] = L"ハンドルが見つかりませんでした。";
 constexpr wchar_t kNotResponding[] = L"アプリケーションが応答していないため、ウィンドウを操作できませんでした。";
 
-std::string Narrow(const std::wstring& wide) {
-    const int count =
-        WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<size_t>(count), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), count, nullptr, nullptr);
-    return text;
-}
-
 // Polls until the condition holds; false when the time runs out first.
 template <typename Condition>
 bool WaitUntil(Condition condition, DWORD timeoutMs) {
@@ -126,7 +118,7 @@ protected:
     void Start(const std::vector<std::pair<std::string, std::wstring>>& launcher, int x03 = 0, int y03 = 0) {
         std::string settings = "[setting]\r\nViewApl=-1\r\n[pos]\r\nX03=" + std::to_string(x03) +
                                "\r\nY03=" + std::to_string(y03) + "\r\n[App]\r\n";
-        for (const auto& [name, path] : launcher) settings += name + "=" + Narrow(path) + "\r\n";
+        for (const auto& [name, path] : launcher) settings += name + "=" + FromWide(path, CP_UTF8) + "\r\n";
         folder_.WriteSettings(settings);
         program_ = std::make_unique<Velmora>(folder_);
         ASSERT_TRUE(program_->WaitForMainWindow()) << "Velmora showed no main window";
@@ -155,17 +147,6 @@ protected:
         // The text editor is no fixture of ours and records no start.
         if (found != nullptr) started_.push_back(ProcessOf(found));
         return found;
-    }
-    // Velmora's message box with the title "Velmora"; nullptr when none appears in time.
-    HWND WaitForMessageBox(DWORD timeoutMs) const {
-        HWND box = nullptr;
-        WaitUntil(
-            [&] {
-                box = TopLevelOf(program_->ProcessId(), L"#32770");
-                return box != nullptr && IsWindowVisible(box);
-            },
-            timeoutMs);
-        return box;
     }
     std::wstring Title(HWND window) const {
         wchar_t text[256] = {};
@@ -226,7 +207,7 @@ TEST_F(AppPaneE2ETest, ProgramsWithoutACapturableWindowGiveTheMessage) {
            {"Exits", Fixture(L"fixture_exits")}});
     for (int item = 0; item < 3; ++item) {
         Pick(item);
-        HWND box = WaitForMessageBox(15000);
+        HWND box = program_->WaitForMessageBox(15000);
         ASSERT_NE(box, nullptr) << "no message for launcher entry " << item;
         EXPECT_EQ(Title(box), L"Velmora");
         EXPECT_EQ(OptionProcess::MessageText(box), kNotFound);
@@ -357,7 +338,7 @@ TEST_F(AppPaneE2ETest, AProgramThatNeverGetsReadyCostsOnlyTheBoundedWait) {
     const DWORD start = GetTickCount();
     Pick(0);
     // Ten seconds of waiting for it, then the search finds no window of it yet.
-    HWND box = WaitForMessageBox(25000);
+    HWND box = program_->WaitForMessageBox(25000);
     const DWORD waited = GetTickCount() - start;
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(OptionProcess::MessageText(box), kNotFound);
@@ -372,7 +353,7 @@ TEST_F(AppPaneE2ETest, AProgramThatNeverGetsReadyCostsOnlyTheBoundedWait) {
 TEST_F(AppPaneE2ETest, AWindowThatDoesNotAnswerIsNotReparented) {
     Start({{"Hung", Fixture(L"fixture_hung")}});
     Pick(0);
-    HWND box = WaitForMessageBox(15000);
+    HWND box = program_->WaitForMessageBox(15000);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(OptionProcess::MessageText(box), kNotResponding);
     PostMessageW(box, WM_COMMAND, IDOK, 0);

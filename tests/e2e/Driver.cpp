@@ -1,12 +1,21 @@
 #include "e2e/Driver.h"
 
+// commctrl.h needs the types of windows.h.
+// clang-format off
+#include <commctrl.h>
 #include <shellapi.h>
+// clang-format on
 
+#include <algorithm>
 #include <atomic>
 #include <stdexcept>
 #include <vector>
 
+#include "e2e/OptionDriver.h"
+#include "explorer/ExplorerPanes.h"
 #include "platform/win32/MainWindowIds.h"
+#include "platform/win32/Win32WindowManager.h"
+#include "platform/win32/WindowHandleCast.h"
 
 namespace velmora::e2e {
 namespace {
@@ -16,6 +25,53 @@ bool SendWithin(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_P
     DWORD_PTR ignored = 0;
     return SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 10000,
                                result != nullptr ? result : &ignored) != 0;
+}
+
+// Memory inside another program, for the messages whose structures and
+// buffers must live in the receiving process.
+class RemoteMemory {
+public:
+    RemoteMemory(HWND window, SIZE_T size) {
+        DWORD processId = 0;
+        GetWindowThreadProcessId(window, &processId);
+        process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+        if (process_ != nullptr) address_ = VirtualAllocEx(process_, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
+    }
+    ~RemoteMemory() {
+        if (address_ != nullptr) VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+        if (process_ != nullptr) CloseHandle(process_);
+    }
+    RemoteMemory(const RemoteMemory&) = delete;
+    RemoteMemory& operator=(const RemoteMemory&) = delete;
+
+    char* At(SIZE_T offset) const { return static_cast<char*>(address_) + offset; }
+    void Write(SIZE_T offset, const void* data, SIZE_T size) const {
+        WriteProcessMemory(process_, At(offset), data, size, nullptr);
+    }
+    void Read(SIZE_T offset, void* data, SIZE_T size) const {
+        ReadProcessMemory(process_, At(offset), data, size, nullptr);
+    }
+
+private:
+    HANDLE process_ = nullptr;
+    void* address_ = nullptr;
+};
+
+constexpr int kTextMax = 512;
+
+// Sends a message whose last parameter points at a structure in the target,
+// followed by a text buffer, and returns that text.
+template <class Item>
+std::wstring RemoteText(HWND window, UINT message, WPARAM wParam, Item item) {
+    RemoteMemory memory(window, sizeof(Item) + kTextMax * sizeof(wchar_t));
+    item.pszText = reinterpret_cast<wchar_t*>(memory.At(sizeof(Item)));
+    item.cchTextMax = kTextMax;
+    memory.Write(0, &item, sizeof(item));
+    SendWithin(window, message, wParam, reinterpret_cast<LPARAM>(memory.At(0)));
+    wchar_t text[kTextMax] = {};
+    memory.Read(sizeof(Item), text, sizeof(text));
+    text[kTextMax - 1] = L'\0';
+    return text;
 }
 
 }  // namespace
@@ -169,6 +225,21 @@ RECT Velmora::RectInParent(int id) const {
     return rect;
 }
 
+HWND Velmora::WaitForMessageBox(DWORD timeoutMs) const {
+    HWND box = nullptr;
+    WaitFor(
+        [&] {
+            while ((box = FindWindowExW(nullptr, box, L"#32770", nullptr)) != nullptr) {
+                DWORD owner = 0;
+                GetWindowThreadProcessId(box, &owner);
+                if (owner == process_.dwProcessId && IsWindowVisible(box)) return true;
+            }
+            return false;
+        },
+        timeoutMs);
+    return box;
+}
+
 bool Velmora::Visible(int id) const {
     HWND control = Control(id);
     return control != nullptr && (GetWindowLongPtrW(control, GWL_STYLE) & WS_VISIBLE) != 0;
@@ -217,6 +288,129 @@ void MouseButton(bool down) {
 void Settle(const Velmora& program, DWORD ms) {
     Sleep(ms);
     program.Sync();
+}
+
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (condition()) return true;
+        if (GetTickCount() - start > timeoutMs) return false;
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+        Sleep(50);
+    }
+}
+
+int TabCount(HWND strip) {
+    DWORD_PTR count = 0;
+    SendWithin(strip, TCM_GETITEMCOUNT, 0, 0, &count);
+    return static_cast<int>(count);
+}
+
+std::wstring TabCaption(HWND strip, int tab) {
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    return RemoteText(strip, TCM_GETITEMW, static_cast<WPARAM>(tab - 1), item);
+}
+
+std::vector<std::wstring> TabCaptions(HWND strip) {
+    std::vector<std::wstring> captions;
+    for (int tab = 1; tab <= TabCount(strip); ++tab) captions.push_back(TabCaption(strip, tab));
+    return captions;
+}
+
+POINT TabCentre(HWND strip, int tab) {
+    RemoteMemory memory(strip, sizeof(RECT));
+    SendWithin(strip, TCM_GETITEMRECT, static_cast<WPARAM>(tab - 1), reinterpret_cast<LPARAM>(memory.At(0)));
+    RECT rect{};
+    memory.Read(0, &rect, sizeof(rect));
+    POINT centre{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    MapWindowPoints(strip, HWND_DESKTOP, &centre, 1);
+    return centre;
+}
+
+std::vector<std::wstring> ListTexts(HWND list) {
+    std::vector<std::wstring> texts;
+    DWORD_PTR count = 0;
+    SendWithin(list, LVM_GETITEMCOUNT, 0, 0, &count);
+    for (DWORD_PTR index = 0; index < count; ++index)
+        texts.push_back(RemoteText(list, LVM_GETITEMTEXTW, index, LVITEMW{}));
+    return texts;
+}
+
+DWORD ExtendedStyle(HWND list) {
+    DWORD_PTR style = 0;
+    SendWithin(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0, &style);
+    return static_cast<DWORD>(style);
+}
+
+HWND FileList(HWND explorer) {
+    if (explorer == nullptr) return nullptr;
+    win32::Win32WindowManager windows;
+    return win32::ToHwnd(explorer::FindFileList(windows, win32::FromHwnd(explorer)));
+}
+
+TempFolder::TempFolder(const std::wstring& name, std::initializer_list<const wchar_t*> files) {
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    path_ = std::wstring(temp) + L"velmora-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-" + name;
+    Remove();
+    CreateDirectoryW(path_.c_str(), nullptr);
+    for (const wchar_t* file : files) AddFile(file);
+}
+
+void TempFolder::AddFile(const std::wstring& name) const {
+    HANDLE file =
+        CreateFileW(File(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    WriteFile(file, "velmora", 7, &written, nullptr);
+    CloseHandle(file);
+}
+
+bool TempFolder::Has(const std::wstring& name) const {
+    return GetFileAttributesW(File(name).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void TempFolder::Remove() const {
+    std::wstring from = path_;
+    from.push_back(L'\0');
+    SHFILEOPSTRUCTW operation{};
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = from.c_str();
+    operation.fFlags = FOF_NO_UI;
+    SHFileOperationW(&operation);
+}
+
+void VelmoraTest::Start(const std::string& settings) {
+    if (!settings.empty()) folder_.WriteSettings(settings);
+    program_ = std::make_unique<Velmora>(folder_);
+    ASSERT_TRUE(program_->WaitForMainWindow()) << "Velmora showed no main window";
+}
+
+void VelmoraTest::CloseAndWait() {
+    program_->Close();
+    ASSERT_TRUE(program_->WaitForExit()) << "Velmora did not end after WM_CLOSE";
+    EXPECT_EQ(program_->ExitCode(), 0u);
+}
+
+HWND VelmoraTest::Strip(int pane) const {
+    return program_->Control(pane == 0 ? win32::ids::kTabStrip1_0 : win32::ids::kTabStrip1_1);
+}
+
+HWND VelmoraTest::Frame(int pane) const {
+    return program_->Control(pane == 0 ? win32::ids::kFrameApp0 : win32::ids::kFrameApp1);
+}
+
+bool VelmoraTest::ListShows(int pane, const std::wstring& file) const {
+    return WaitFor([&] {
+        const std::vector<std::wstring> texts = ListTexts(List(pane));
+        return std::find(texts.begin(), texts.end(), file) != texts.end();
+    });
+}
+
+void VelmoraTest::ClickTab(int pane, int tab) const {
+    ClickAt(TabCentre(Strip(pane), tab));
+    Settle(*program_);
 }
 
 }  // namespace velmora::e2e

@@ -4,11 +4,16 @@
 // folder of its own with a prepared setting.ini, the main window found by
 // class and process, commands sent as the menus would, controls read by id,
 // and the written file read back with the platform's own profile functions.
+#include <gtest/gtest.h>
 #include <windows.h>
 
+#include <functional>
+#include <initializer_list>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace velmora::e2e {
 
@@ -68,6 +73,8 @@ public:
     // A control's rectangle in its parent's client coordinates.
     RECT RectInParent(int id) const;
     bool Visible(int id) const;
+    // A message box ("#32770") of the program; nullptr when none shows in time.
+    HWND WaitForMessageBox(DWORD timeoutMs = 20000) const;
     // Asks the window to close as the close box would.
     void Close() const;
     bool WaitForExit(DWORD timeoutMs = 20000) const;
@@ -83,5 +90,58 @@ void MouseMoveTo(POINT screen);
 void MouseButton(bool down);
 // Lets the target program catch up with input sent so far.
 void Settle(const Velmora& program, DWORD ms = 150);
+
+// Polls until the condition holds, handling this thread's messages meanwhile;
+// Velmora's timer ticks every 500 ms.
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
+
+// Tab strips and lists of another program, read through memory in that
+// program where a message needs it.
+int TabCount(HWND strip);
+std::wstring TabCaption(HWND strip, int tab);
+std::vector<std::wstring> TabCaptions(HWND strip);
+POINT TabCentre(HWND strip, int tab);  // on the screen
+std::vector<std::wstring> ListTexts(HWND list);
+DWORD ExtendedStyle(HWND list);
+// The file list of an Explorer window, found by Velmora's own search.
+HWND FileList(HWND explorer);
+
+// A folder of the test with a few files; removed with its content.
+class TempFolder {
+public:
+    explicit TempFolder(const std::wstring& name, std::initializer_list<const wchar_t*> files = {});
+    ~TempFolder() { Remove(); }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::wstring& Path() const { return path_; }
+    std::string Utf8Path() const { return FromWide(path_, CP_UTF8); }
+    std::wstring Name() const { return path_.substr(path_.rfind(L'\\') + 1); }
+    std::wstring File(const std::wstring& name) const { return path_ + L"\\" + name; }
+    void AddFile(const std::wstring& name) const;
+    bool Has(const std::wstring& name) const;
+    void Remove() const;
+
+private:
+    std::wstring path_;
+};
+
+// A Velmora.exe of its own per test, and its Explorer panes.
+class VelmoraTest : public testing::Test {
+protected:
+    void Start(const std::string& settings);
+    void CloseAndWait();
+    HWND Strip(int pane) const;
+    HWND Frame(int pane) const;
+    // The Explorer window hosted in a pane's frame, and its file list.
+    HWND Hosted(int pane) const { return FindWindowExW(Frame(pane), nullptr, nullptr, nullptr); }
+    HWND List(int pane) const { return FileList(Hosted(pane)); }
+    bool ListShows(int pane, const std::wstring& file) const;
+    void ClickTab(int pane, int tab) const;
+    std::optional<std::wstring> SavedTabs(const wchar_t* key) const { return folder_.Read(L"Tab", key); }
+
+    ProgramFolder folder_;
+    std::unique_ptr<Velmora> program_;
+};
 
 }  // namespace velmora::e2e

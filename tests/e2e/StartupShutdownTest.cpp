@@ -23,24 +23,11 @@ constexpr char kGeometry[] =
 
 std::wstring WideAscii(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
 
-class StartupShutdownTest : public testing::Test {
+class StartupShutdownTest : public VelmoraTest {
 protected:
-    void Start(const std::string& settings) {
-        if (!settings.empty()) folder_.WriteSettings(settings);
-        program_ = std::make_unique<Velmora>(folder_);
-        ASSERT_TRUE(program_->WaitForMainWindow()) << "Velmora showed no main window";
-    }
-    void CloseAndWait() {
-        program_->Close();
-        ASSERT_TRUE(program_->WaitForExit()) << "Velmora did not end after WM_CLOSE";
-        EXPECT_EQ(program_->ExitCode(), 0u);
-    }
     std::optional<std::wstring> Read(const wchar_t* key, const wchar_t* section = L"setting") const {
         return folder_.Read(section, key);
     }
-
-    ProgramFolder folder_;
-    std::unique_ptr<Velmora> program_;
 };
 
 TEST_F(StartupShutdownTest, CaptionClassAndOuterGeometryFromTheFile) {

@@ -27,18 +27,6 @@ namespace {
 namespace ids = win32::ids;
 namespace option_ids = win32::option_ids;
 
-// Polls until the condition holds; Velmora's timer ticks every 500 ms.
-bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 10000) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        if (condition()) return true;
-        if (GetTickCount() - start > timeoutMs) return false;
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-        Sleep(50);
-    }
-}
-
 LRESULT SendWithin(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     DWORD_PTR result = 0;
     SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 10000, &result);
@@ -82,20 +70,6 @@ std::vector<HWND> TopLevel(const wchar_t* className, std::function<bool(HWND, DW
     EnumWindows(Collect, reinterpret_cast<LPARAM>(&query));
     return query.found;
 }
-
-// The first window of that class anywhere below parent.
-HWND FindBelow(HWND parent, const wchar_t* className) {
-    for (HWND child = FindWindowExW(parent, nullptr, nullptr, nullptr); child != nullptr;
-         child = FindWindowExW(parent, child, nullptr, nullptr)) {
-        wchar_t name[64] = {};
-        GetClassNameW(child, name, 64);
-        if (lstrcmpiW(name, className) == 0) return child;
-        if (HWND inside = FindBelow(child, className)) return inside;
-    }
-    return nullptr;
-}
-
-DWORD ExtendedStyle(HWND list) { return static_cast<DWORD>(SendWithin(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0)); }
 
 // Processor time the process used during the next ms milliseconds.
 std::uint64_t CpuMs(DWORD processId, DWORD ms) {
@@ -176,26 +150,18 @@ private:
     HANDLE process_ = nullptr;
 };
 
-class ToolsE2ETest : public testing::Test {
+class ToolsE2ETest : public VelmoraTest {
 protected:
     void Start(const std::string& settings, bool withOption = true) {
         if (withOption) {
             ASSERT_TRUE(CopyFileW((BinaryFolder() + L"\\Option.exe").c_str(),
                                   (folder_.Path() + L"\\Option.exe").c_str(), FALSE));
         }
-        folder_.WriteSettings(settings);
-        program_ = std::make_unique<Velmora>(folder_);
-        ASSERT_TRUE(program_->WaitForMainWindow()) << "Velmora showed no main window";
+        VelmoraTest::Start(settings);
     }
     // Posted: the command returns only when the settings program has ended, or the box is closed.
     void PostCommand(unsigned id) const { PostMessageW(program_->Main(), WM_COMMAND, MAKEWPARAM(id, 0), 0); }
-    HWND Frame(int pane) const { return program_->Control(pane == 0 ? ids::kFrameApp0 : ids::kFrameApp1); }
-    HWND Hosted(int pane) const { return FindWindowExW(Frame(pane), nullptr, nullptr, nullptr); }
-    HWND List(int pane) const { return FindBelow(Hosted(pane), WC_LISTVIEWW); }
-    int Tabs(int pane) const {
-        return static_cast<int>(
-            SendWithin(program_->Control(pane == 0 ? ids::kTabStrip1_0 : ids::kTabStrip1_1), TCM_GETITEMCOUNT, 0, 0));
-    }
+    int Tabs(int pane) const { return TabCount(Strip(pane)); }
     // The hosted window's top-left corner inside its frame, in pixels.
     POINT HostedCorner(int pane) const {
         RECT rect{};
@@ -218,9 +184,6 @@ protected:
         PressKeys(keys);
         return WaitFor([&] { return Tabs(0) > before; }, 2500);
     }
-
-    ProgramFolder folder_;
-    std::unique_ptr<Velmora> program_;
 };
 
 TEST_F(ToolsE2ETest, WhatIsChangedInTheSettingsProgramTakesEffectWithoutARestart) {

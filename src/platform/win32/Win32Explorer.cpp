@@ -186,21 +186,34 @@ private:
     ComPtr<IDispatch> browser_;
 };
 
-}  // namespace
+// What binding the moniker says when the system has no such class at all:
+// nothing is registered under it, or (a system whose moniker parser does not
+// know "new:") the name reaches nothing. Wine also says the first when the
+// registered server program cannot be started.
+bool NothingRegistered(HRESULT bound) { return bound == REGDB_E_CLASSNOTREG || bound == MK_E_SYNTAX; }
 
-std::unique_ptr<ExplorerWindow> CreateAutomationExplorer() {
+// A new Explorer window object in `explorer`, or the reason there is none.
+HRESULT BindShellWindow(std::unique_ptr<ExplorerWindow>& explorer) {
     const OleApartment apartment;
-    if (!apartment.Joined()) return nullptr;
+    if (!apartment.Joined()) return CO_E_NOTINITIALIZED;
     ComPtr<IDispatch> browser;
-    if (FAILED(CoGetObject(kShellWindowMoniker, nullptr, IID_IDispatch, browser.PutVoid())) || !browser) {
-        return nullptr;
-    }
-    return std::make_unique<AutomationExplorer>(std::move(browser));
+    const HRESULT bound = CoGetObject(kShellWindowMoniker, nullptr, IID_IDispatch, browser.PutVoid());
+    if (FAILED(bound)) return bound;
+    if (!browser) return E_NOINTERFACE;
+    explorer = std::make_unique<AutomationExplorer>(std::move(browser));
+    return S_OK;
 }
 
+}  // namespace
+
 std::unique_ptr<ExplorerWindow> Win32ExplorerFactory::Create() {
-    if (auto explorer = CreateAutomationExplorer()) return explorer;
-    return CreateExplorerStandIn();
+    std::unique_ptr<ExplorerWindow> explorer;
+    const HRESULT bound = BindShellWindow(explorer);
+    if (explorer) return explorer;
+    // The stand-in only takes the place of an object the system does not have.
+    // One it has but refuses to us (denied, its server failing) is no reason to
+    // show something else instead: the capture fails and says so.
+    return NothingRegistered(bound) ? CreateExplorerStandIn() : nullptr;
 }
 
 }  // namespace velmora::win32
