@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "e2e/OptionDriver.h"
-#include "explorer/ExplorerPanes.h"
+#include "explorer/ExplorerPane.h"
 #include "platform/win32/MainWindowIds.h"
 #include "platform/win32/Win32WindowManager.h"
 #include "platform/win32/WindowHandleCast.h"

@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "explorer/ExplorerPanes.h"
+#include "explorer/ExplorerPane.h"
 #include "platform/win32/ExplorerStandIn.h"
 #include "platform/win32/Win32WindowManager.h"
 #include "platform/win32/WinString.h"
