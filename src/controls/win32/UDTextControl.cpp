@@ -4,7 +4,7 @@
 #include <windowsx.h>
 
 #include "controls/win32/WindowDpi.h"
-#include "platform/win32/WinString.h"
+#include "platform/win32/kit/WinString.h"
 #include "base/Twips.h"
 
 namespace velmora::win32 {

@@ -8,7 +8,7 @@
 #include "controls/win32/OpenFileDialog.h"
 #include "controls/win32/WindowDpi.h"
 #include "platform/win32/OptionIds.h"
-#include "platform/win32/WinString.h"
+#include "platform/win32/kit/WinString.h"
 #include "base/Twips.h"
 
 namespace velmora::win32 {

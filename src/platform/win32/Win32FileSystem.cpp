@@ -4,7 +4,7 @@
 #include <string>
 
 #include "settings/FileSystem.h"
-#include "platform/win32/WinString.h"
+#include "platform/win32/kit/WinString.h"
 
 namespace velmora::settings {
 namespace {

@@ -8,8 +8,8 @@
 
 #include "platform/win32/DropTarget.h"
 #include "platform/win32/MainWindowIds.h"
-#include "platform/win32/WinString.h"
-#include "platform/win32/WindowHandleCast.h"
+#include "platform/win32/kit/WinString.h"
+#include "platform/win32/kit/HandleCast.h"
 #include "base/Twips.h"
 
 namespace velmora::win32 {

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "platform/win32/WinString.h"
+#include "platform/win32/kit/WinString.h"
 
 namespace velmora::win32 {
 namespace {

@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "platform/win32/WinString.h"
-#include "platform/win32/WindowHandleCast.h"
+#include "platform/win32/kit/WinString.h"
+#include "platform/win32/kit/HandleCast.h"
 
 namespace velmora::win32 {
 namespace {

@@ -6,7 +6,7 @@
 #include <thread>
 #include <utility>
 
-#include "platform/win32/ComPtr.h"
+#include "platform/win32/kit/Com.h"
 
 namespace {
 

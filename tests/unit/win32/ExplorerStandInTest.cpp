@@ -12,10 +12,10 @@
 #include <memory>
 #include <string>
 
-#include "platform/win32/ComPtr.h"
+#include "platform/win32/kit/Com.h"
 #include "platform/win32/ExplorerStandIn.h"
 #include "platform/win32/Win32Explorer.h"
-#include "platform/win32/WinString.h"
+#include "platform/win32/kit/WinString.h"
 
 namespace {
 

@@ -23,7 +23,7 @@
 #include "platform/win32/Win32Processes.h"
 #include "platform/win32/Win32Shell.h"
 #include "platform/win32/Win32WindowManager.h"
-#include "platform/win32/WinString.h"
+#include "platform/win32/kit/WinString.h"
 #include "settings/ProfileStore.h"
 #include "shell/MainForm.h"
 

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "platform/win32/MainWindowIds.h"
-#include "platform/win32/WindowHandleCast.h"
+#include "platform/win32/kit/HandleCast.h"
 
 namespace velmora::win32 {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/win32/Win32Processes.h"
-#include "platform/win32/WinString.h"
+#include "platform/win32/kit/WinString.h"
 
 namespace velmora::win32 {
 namespace {

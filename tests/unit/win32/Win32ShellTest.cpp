@@ -9,7 +9,7 @@
 #include <string>
 
 #include "platform/win32/Win32Shell.h"
-#include "platform/win32/WinString.h"
+#include "platform/win32/kit/WinString.h"
 
 namespace velmora::win32 {
 namespace {

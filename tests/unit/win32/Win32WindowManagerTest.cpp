@@ -10,7 +10,7 @@
 
 #include <algorithm>
 
-#include "platform/win32/WindowHandleCast.h"
+#include "platform/win32/kit/HandleCast.h"
 
 namespace velmora::win32 {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/win32/WinString.h"
+#include "platform/win32/kit/WinString.h"
 
 #include <windows.h>
 
