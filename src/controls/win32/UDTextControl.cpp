@@ -3,7 +3,7 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
-#include "controls/win32/WindowDpi.h"
+#include "platform/win32/kit/Dpi.h"
 #include "platform/win32/kit/WinString.h"
 #include "base/Twips.h"
 
@@ -154,7 +154,7 @@ void UDTextControl::OnSize() {
     RECT client{};
     GetClientRect(window_, &client);
     const WindowDpi dpi = DpiOfWindow(window_);
-    model_->Resize(client.right * TwipsPerPixelX(dpi), client.bottom * TwipsPerPixelY(dpi));
+    model_->Resize(client.right * dpi.TwipsPerPixelX(), client.bottom * dpi.TwipsPerPixelY());
 }
 
 LRESULT CALLBACK UDTextControl::ArrowsProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
@@ -275,8 +275,8 @@ void UDTextControl::SetArrowsEnabled(bool enabled) {
 void UDTextControl::Place(const controls::UDTextLayout& layout) {
     if (!window_) return;
     const WindowDpi dpi = DpiOfWindow(window_);
-    const double x = TwipsPerPixelX(dpi);
-    const double y = TwipsPerPixelY(dpi);
+    const double x = dpi.TwipsPerPixelX();
+    const double y = dpi.TwipsPerPixelY();
     auto move = [&](HWND part, const base::TwipsRect& rect) {
         if (part)
             MoveWindow(part, ToPixels(rect.left, x), ToPixels(rect.top, y), ToPixels(rect.width, x),

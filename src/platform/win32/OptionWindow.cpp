@@ -6,7 +6,7 @@
 
 #include "controls/win32/FileDropTarget.h"
 #include "controls/win32/OpenFileDialog.h"
-#include "controls/win32/WindowDpi.h"
+#include "platform/win32/kit/Dpi.h"
 #include "platform/win32/OptionIds.h"
 #include "platform/win32/kit/WinString.h"
 #include "base/Twips.h"
@@ -91,8 +91,8 @@ HWND CreateHotkeyControl(HWND box) {
     GetClientRect(box, &inner);
     // The box's inner size is kept in twips; the field is made in pixels.
     const WindowDpi dpi = DpiOfWindow(box);
-    const double x = TwipsPerPixelX(dpi);
-    const double y = TwipsPerPixelY(dpi);
+    const double x = dpi.TwipsPerPixelX();
+    const double y = dpi.TwipsPerPixelY();
     const int width = base::TwipsToPixels(base::PixelsToTwips(inner.right, x), x);
     const int height = base::TwipsToPixels(base::PixelsToTwips(inner.bottom, y), y);
     HWND field = CreateWindowExW(0, HOTKEY_CLASSW, nullptr, WS_CHILD | WS_VISIBLE | WS_BORDER, 0, 0, width, height, box,
@@ -207,8 +207,8 @@ void OptionWindow::CreateFonts() {
     font_ = created;
 }
 
-double OptionWindow::TwipsPerPixelX() const { return win32::TwipsPerPixelX(DpiOfWindow(window_)); }
-double OptionWindow::TwipsPerPixelY() const { return win32::TwipsPerPixelY(DpiOfWindow(window_)); }
+double OptionWindow::TwipsPerPixelX() const { return DpiOfWindow(window_).TwipsPerPixelX(); }
+double OptionWindow::TwipsPerPixelY() const { return DpiOfWindow(window_).TwipsPerPixelY(); }
 
 HWND OptionWindow::AddControl(const wchar_t* className, std::string_view text, DWORD style, DWORD exStyle, int id,
                               base::TwipsRect twips) {

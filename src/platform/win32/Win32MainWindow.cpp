@@ -10,6 +10,7 @@
 #include "platform/win32/MainWindowIds.h"
 #include "platform/win32/kit/WinString.h"
 #include "platform/win32/kit/HandleCast.h"
+#include "platform/win32/kit/Dpi.h"
 #include "base/Twips.h"
 
 namespace velmora::win32 {
@@ -106,18 +107,6 @@ int ButtonOf(UINT message) {
     }
 }
 
-// Per-monitor DPI functions exist from Windows 10 1607 on; load them so the
-// program still starts on older systems.
-using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-using AdjustForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
-using MetricsForDpiFn = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
-
-template <typename Fn>
-Fn User32Function(const char* name) {
-    HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    return user32 != nullptr ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(user32, name))) : nullptr;
-}
-
 void RegisterClasses(HINSTANCE instance, WNDPROC mainProc, WNDPROC childProc) {
     WNDCLASSEXW main{sizeof(main)};
     main.lpfnWndProc = mainProc;
@@ -160,11 +149,7 @@ Win32MainWindow::Win32MainWindow(HINSTANCE instance, MainWindowOptions options) 
     const double tpp = TwipsPerPixelX();
     RECT outer{0, 0, base::TwipsToPixels(kDesignClientWidth, tpp), base::TwipsToPixels(kDesignClientHeight, tpp)};
     const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_STYLE));
-    if (auto adjust = User32Function<AdjustForDpiFn>("AdjustWindowRectExForDpi")) {
-        adjust(&outer, style, TRUE, 0, static_cast<UINT>(Dpi(true)));
-    } else {
-        AdjustWindowRectEx(&outer, style, TRUE, 0);
-    }
+    AdjustWindowRectForDpi(outer, style, true, 0, Dpi().x);
     SetWindowPos(window_, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
@@ -181,8 +166,6 @@ Win32MainWindow::~Win32MainWindow() {
         events_ = nullptr;
         DestroyWindow(window_);
     }
-    if (font_ != nullptr) DeleteObject(font_);
-    if (instanceMutex_ != nullptr) CloseHandle(instanceMutex_);
 }
 
 void Win32MainWindow::CreateControls(HINSTANCE instance) {
@@ -267,44 +250,16 @@ void Win32MainWindow::RegisterDropTargets() {
 void Win32MainWindow::ApplyFont() {
     // The system's message font at this window's DPI: a Japanese UI font on a
     // Japanese system (Wine's prefix maps it to a font with the glyphs).
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof(metrics);
-    const UINT dpi = static_cast<UINT>(Dpi(false));
-    bool read = false;
-    if (auto forDpi = User32Function<MetricsForDpiFn>("SystemParametersInfoForDpi")) {
-        read = forDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, dpi) != FALSE;
-    }
-    if (!read) {
-        if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
-            HDC screen = GetDC(nullptr);
-            const int systemDpi = GetDeviceCaps(screen, LOGPIXELSY);
-            ReleaseDC(nullptr, screen);
-            metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi), systemDpi);
-        } else {
-            metrics.lfMessageFont.lfHeight = -MulDiv(9, static_cast<int>(dpi), 72);
-            wcscpy_s(metrics.lfMessageFont.lfFaceName, L"MS UI Gothic");
-        }
-    }
-    HFONT font = CreateFontIndirectW(&metrics.lfMessageFont);
-    if (font == nullptr) return;
+    const LOGFONTW message = MessageFontForDpi(Dpi().y);
+    UniqueFont font(CreateFontIndirectW(&message));
+    if (!font) return;
     for (Control control : {Control::TabStrip1_0, Control::TabStrip1_1, Control::TabStrip2, Control::CboApp}) {
-        SendMessageW(ControlWindow(control), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+        SendMessageW(ControlWindow(control), WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
     }
-    if (font_ != nullptr) DeleteObject(font_);
-    font_ = font;
+    font_ = std::move(font);
 }
 
-double Win32MainWindow::Dpi(bool horizontal) const {
-    static const auto getDpiForWindow = User32Function<GetDpiForWindowFn>("GetDpiForWindow");
-    if (getDpiForWindow != nullptr && window_ != nullptr) {
-        const UINT dpi = getDpiForWindow(window_);
-        if (dpi != 0) return dpi;
-    }
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, horizontal ? LOGPIXELSX : LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    return dpi > 0 ? dpi : 96;
-}
+WindowDpi Win32MainWindow::Dpi() const { return DpiOfWindow(window_); }
 
 void Win32MainWindow::ApplyPlacement(size_t index) {
     HWND control = controls_[index];
@@ -315,7 +270,7 @@ void Win32MainWindow::ApplyPlacement(size_t index) {
     const int width = std::max(0, base::TwipsToPixels(rect.width, tppX));
     int height = std::max(0, base::TwipsToPixels(rect.height, tppY));
     if (kControls[index].control == Control::CboApp)
-        height += MulDiv(kComboListPixelsAt96, static_cast<int>(Dpi(false)), 96);
+        height += MulDiv(kComboListPixelsAt96, static_cast<int>(Dpi().y), 96);
     MoveWindow(control, base::TwipsToPixels(rect.left, tppX), base::TwipsToPixels(rect.top, tppY), width, height,
                TRUE);
 }
@@ -391,15 +346,15 @@ double Win32MainWindow::ClientHeight() {
     return rect.bottom * TwipsPerPixelY();
 }
 
-double Win32MainWindow::TwipsPerPixelX() { return base::TwipsPerPixel(Dpi(true)); }
-double Win32MainWindow::TwipsPerPixelY() { return base::TwipsPerPixel(Dpi(false)); }
+double Win32MainWindow::TwipsPerPixelX() { return Dpi().TwipsPerPixelX(); }
+double Win32MainWindow::TwipsPerPixelY() { return Dpi().TwipsPerPixelY(); }
 
 bool Win32MainWindow::PreviousInstance() {
     if (!instanceChecked_) {
         instanceChecked_ = true;
         // Held until this process ends, so the next copy sees it.
-        instanceMutex_ = CreateMutexW(nullptr, FALSE, options_.instanceMutex.c_str());
-        previousInstance_ = instanceMutex_ != nullptr && GetLastError() == ERROR_ALREADY_EXISTS;
+        instanceMutex_.Reset(CreateMutexW(nullptr, FALSE, options_.instanceMutex.c_str()));
+        previousInstance_ = instanceMutex_ && GetLastError() == ERROR_ALREADY_EXISTS;
     }
     return previousInstance_;
 }

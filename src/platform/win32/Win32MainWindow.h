@@ -8,6 +8,8 @@
 
 #include "platform/MainWindow.h"
 #include "platform/win32/MainMenu.h"
+#include "platform/win32/kit/Dpi.h"
+#include "platform/win32/kit/Handles.h"
 
 namespace velmora::win32 {
 
@@ -107,7 +109,7 @@ private:
     void ApplyFont();
     // Moves a control to its twips rectangle at the current DPI.
     void ApplyPlacement(size_t index);
-    double Dpi(bool horizontal) const;
+    WindowDpi Dpi() const;
     bool EventsOn() const { return events_ != nullptr && eventsStarted_; }
     HWND Strip(platform::Strip strip) const;
     std::vector<std::string>* Tags(platform::Strip strip);
@@ -122,9 +124,9 @@ private:
     std::array<std::vector<std::string>, 3> tags_;
     std::vector<DropTarget*> dropTargets_;
     std::vector<HWND> dropWindows_;
-    HFONT font_ = nullptr;
+    UniqueFont font_;
     WNDPROC previousProc_ = nullptr;
-    HANDLE instanceMutex_ = nullptr;
+    UniqueHandle instanceMutex_;
     bool instanceChecked_ = false;
     bool previousInstance_ = false;
     bool eventsStarted_ = false;

@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "controls/win32/UDTextControl.h"
-#include "controls/win32/WindowDpi.h"
+#include "platform/win32/kit/Dpi.h"
 
 namespace velmora::win32 {
 namespace {
