@@ -275,7 +275,7 @@ void OptionWindow::OnCreate() {
                 std::make_unique<UDTextControl>(window_, ids::UctUDText1(index), RECT{0, 0, 0, 0});
             UDTextControl& field = *positions_[static_cast<std::size_t>(index)];
             field.model().ReadProperties(PositionFieldProperties());
-            placements_.push_back(Placement{field.window(), {left + (axis == 0 ? 870 : 2385), top, 1095, kRowHeight}});
+            placements_.push_back(Placement{field.Hwnd(), {left + (axis == 0 ? 870 : 2385), top, 1095, kRowHeight}});
         }
     };
     // A hotkey row: its label and the box the field is created in.

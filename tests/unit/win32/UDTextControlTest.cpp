@@ -64,11 +64,11 @@ protected:
 };
 
 TEST_F(UDTextControlTest, PartsTakeTheTwipsLayoutInPixelsOnlyWhenWideEnough) {
-    if (DpiOfWindow(field_->window()).x != 96) GTEST_SKIP() << "pixel values are for 96 DPI";
+    if (DpiOfWindow(field_->Hwnd()).x != 96) GTEST_SKIP() << "pixel values are for 96 DPI";
     wchar_t className[64] = {};
-    GetClassNameW(field_->window(), className, 64);
+    GetClassNameW(field_->Hwnd(), className, 64);
     EXPECT_STREQ(className, kUDTextClassName);
-    EXPECT_EQ(GetDlgCtrlID(field_->window()), 7);
+    EXPECT_EQ(GetDlgCtrlID(field_->Hwnd()), 7);
     const RECT edit = RectInParent(field_->edit());
     const RECT arrows = RectInParent(field_->arrows());
     EXPECT_EQ(edit.left, 0);
@@ -80,10 +80,10 @@ TEST_F(UDTextControlTest, PartsTakeTheTwipsLayoutInPixelsOnlyWhenWideEnough) {
 
     // 16 pixels are the arrows' 240 twips exactly: not wider by a twip, so
     // the parts stay where they are.
-    MoveWindow(field_->window(), 10, 10, 16, 20, TRUE);
+    MoveWindow(field_->Hwnd(), 10, 10, 16, 20, TRUE);
     EXPECT_EQ(RectInParent(field_->edit()).right, 44);
     EXPECT_EQ(RectInParent(field_->arrows()).left, 44);
-    MoveWindow(field_->window(), 10, 10, 100, 30, TRUE);
+    MoveWindow(field_->Hwnd(), 10, 10, 100, 30, TRUE);
     EXPECT_EQ(RectInParent(field_->edit()).right, 84);
     EXPECT_EQ(RectInParent(field_->arrows()).right, 100);
     EXPECT_EQ(RectInParent(field_->arrows()).bottom, 30);
