@@ -4,9 +4,9 @@
 
 #include <utility>
 
-#include "controls/win32/FileDropTarget.h"
 #include "controls/win32/OpenFileDialog.h"
 #include "platform/win32/kit/Dpi.h"
+#include "platform/win32/kit/DropTarget.h"
 #include "platform/win32/OptionIds.h"
 #include "platform/win32/kit/WinString.h"
 #include "base/Twips.h"
@@ -365,17 +365,18 @@ void OptionWindow::OnCreate() {
     hotkeyWindow_[1] = CreateHotkeyControl(hotkeyBoxes_[1]);
     LoadSettings();
 
-    RegisterFileDropTarget(txtName_, [this](const std::vector<std::string>& files) {
-        launcher_.DropOnName(files);
-        ShowLauncherFields();
-    });
-    RegisterFileDropTarget(txtPath_[0], [this](const std::vector<std::string>& files) {
-        launcher_.DropOnPath(files);
-        ShowLauncherFields();
-    });
-    RegisterFileDropTarget(txtPath_[1], [this](const std::vector<std::string>& files) {
-        if (std::optional<std::string> file = option::FirstDroppedFile(files)) SetText(txtPath_[1], *file);
-    });
+    drops_[0] = DropRegistration(txtName_, FilePathDrop([this](const std::vector<std::string>& files) {
+                                     launcher_.DropOnName(files);
+                                     ShowLauncherFields();
+                                 }));
+    drops_[1] = DropRegistration(txtPath_[0], FilePathDrop([this](const std::vector<std::string>& files) {
+                                     launcher_.DropOnPath(files);
+                                     ShowLauncherFields();
+                                 }));
+    drops_[2] = DropRegistration(txtPath_[1], FilePathDrop([this](const std::vector<std::string>& files) {
+                                     if (std::optional<std::string> file = option::FirstDroppedFile(files))
+                                         SetText(txtPath_[1], *file);
+                                 }));
     SetFocus(chkWindow_);
 }
 
@@ -421,9 +422,7 @@ void OptionWindow::OnDpiChanged(const RECT& suggested) {
 }
 
 void OptionWindow::OnDestroy() {
-    RevokeFileDropTarget(txtName_);
-    RevokeFileDropTarget(txtPath_[0]);
-    RevokeFileDropTarget(txtPath_[1]);
+    for (DropRegistration& drop : drops_) drop.Revoke();
     PostQuitMessage(0);
 }
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "controls/win32/UDTextControl.h"
+#include "platform/win32/kit/DropTarget.h"
 #include "option/LauncherList.h"
 #include "option/OptionSettings.h"
 #include "settings/ProfileStore.h"
@@ -96,6 +97,7 @@ private:
     // Set while the list view is refilled from the model, whose selection and
     // fields must not follow the list view's own notifications then.
     bool showingList_ = false;
+    std::array<DropRegistration, 3> drops_;
 };
 
 }  // namespace velmora::win32

@@ -6,11 +6,11 @@
 
 #include <algorithm>
 
-#include "platform/win32/DropTarget.h"
 #include "platform/win32/MainWindowIds.h"
 #include "platform/win32/kit/WinString.h"
 #include "platform/win32/kit/HandleCast.h"
 #include "platform/win32/kit/Dpi.h"
+#include "platform/win32/kit/DropTarget.h"
 #include "base/Twips.h"
 
 namespace velmora::win32 {
@@ -216,34 +216,25 @@ void Win32MainWindow::CreateControls(HINSTANCE instance) {
 
 void Win32MainWindow::RegisterDropTargets() {
     // Needs OLE on this thread; without it the window simply takes no drops.
-    auto add = [this](HWND window, DropTarget::OverHandler over, DropTarget::DropHandler drop) {
-        auto* target = new DropTarget(window, std::move(over), std::move(drop));
-        if (RegisterDragDrop(window, target) == S_OK) {
-            dropTargets_.push_back(target);
-            dropWindows_.push_back(window);
-        } else {
-            target->Release();
-        }
-    };
     for (platform::Strip strip : {platform::Strip::Explorer1, platform::Strip::Explorer2, platform::Strip::Apps}) {
-        add(
-            Strip(strip),
-            [this, strip](int shift, bool) -> DWORD {
-                return EventsOn() ? static_cast<DWORD>(events_->OnTabDragOver(strip, shift)) : DROPEFFECT_NONE;
-            },
-            [this, strip](const DropInfo& drop) {
-                if (!EventsOn()) return;
-                events_->OnTabDrop(strip, drop.hasFiles, drop.files, drop.shift, drop.client.x * TwipsPerPixelX(),
-                                   drop.client.y * TwipsPerPixelY());
-            });
+        DropTarget::Handlers handlers;
+        handlers.over = [this, strip](int shift, bool) -> DWORD {
+            return EventsOn() ? static_cast<DWORD>(events_->OnTabDragOver(strip, shift)) : DROPEFFECT_NONE;
+        };
+        handlers.drop = [this, strip](const DropInfo& drop) {
+            if (!EventsOn()) return;
+            events_->OnTabDrop(strip, drop.hasFiles, drop.files, drop.shift, drop.client.x * TwipsPerPixelX(),
+                               drop.client.y * TwipsPerPixelY());
+        };
+        drops_.emplace_back(Strip(strip), std::move(handlers));
     }
     for (int index = 0; index < 3; ++index) {
-        add(
-            controls_[Index(Control::FrameApp0) + static_cast<size_t>(index)],
-            [](int, bool hasFiles) -> DWORD { return hasFiles ? DROPEFFECT_COPY : DROPEFFECT_NONE; },
-            [this, index](const DropInfo& drop) {
-                if (EventsOn()) events_->OnFrameDrop(index, drop.hasFiles, drop.files);
-            });
+        DropTarget::Handlers handlers;
+        handlers.over = [](int, bool hasFiles) -> DWORD { return hasFiles ? DROPEFFECT_COPY : DROPEFFECT_NONE; };
+        handlers.drop = [this, index](const DropInfo& drop) {
+            if (EventsOn()) events_->OnFrameDrop(index, drop.hasFiles, drop.files);
+        };
+        drops_.emplace_back(controls_[Index(Control::FrameApp0) + static_cast<size_t>(index)], std::move(handlers));
     }
 }
 
@@ -613,12 +604,7 @@ void Win32MainWindow::OnClose() {
 
 void Win32MainWindow::OnDestroy() {
     KillTimer(window_, ids::kTimer1);
-    for (size_t i = 0; i < dropWindows_.size(); ++i) {
-        RevokeDragDrop(dropWindows_[i]);
-        dropTargets_[i]->Release();
-    }
-    dropWindows_.clear();
-    dropTargets_.clear();
+    drops_.clear();
     if (options_.quitOnDestroy) PostQuitMessage(0);
 }
 

@@ -9,11 +9,10 @@
 #include "platform/MainWindow.h"
 #include "platform/win32/MainMenu.h"
 #include "platform/win32/kit/Dpi.h"
+#include "platform/win32/kit/DropTarget.h"
 #include "platform/win32/kit/Handles.h"
 
 namespace velmora::win32 {
-
-class DropTarget;
 
 struct MainWindowOptions {
     std::wstring title = L"Velmora";
@@ -122,8 +121,7 @@ private:
     std::array<base::TwipsRect, kControlCount> rects_{};
     std::array<platform::BarColour, 2> barColours_{platform::BarColour::Face, platform::BarColour::Face};
     std::array<std::vector<std::string>, 3> tags_;
-    std::vector<DropTarget*> dropTargets_;
-    std::vector<HWND> dropWindows_;
+    std::vector<DropRegistration> drops_;
     UniqueFont font_;
     WNDPROC previousProc_ = nullptr;
     UniqueHandle instanceMutex_;
