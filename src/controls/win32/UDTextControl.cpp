@@ -3,9 +3,9 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include "base/Twips.h"
 #include "platform/win32/kit/Dpi.h"
 #include "platform/win32/kit/WinString.h"
-#include "base/Twips.h"
 
 namespace velmora::win32 {
 
@@ -21,15 +21,17 @@ int ToPixels(double twips, double twipsPerPixel) { return base::TwipsToPixels(tw
 
 UDTextControl::UDTextControl(HWND parent, int controlId, const RECT& bounds) {
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    Register(instance, {kUDTextClassName, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), LoadCursorW(nullptr, IDC_ARROW)});
+    Register(instance,
+             {kUDTextClassName, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), LoadCursorW(nullptr, IDC_ARROW)});
     // The container only hosts the two parts: Tab goes into the edit box.
     // Without its windows (creation failed) the control still has a model,
     // so the host's calls are harmless; the parts then do nothing.
-    if (Create(WS_EX_CONTROLPARENT, kUDTextClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, bounds, parent,
+    if (Create(WS_EX_CONTROLPARENT, kUDTextClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, bounds.left,
+               bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
                reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)), instance)) {
         edit_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"0", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 0,
-                                0, 0, 0, Hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kUDTextEditId)),
-                                instance, nullptr);
+                                0, 0, 0, Hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kUDTextEditId)), instance,
+                                nullptr);
         // No buddy and no UDS_SETBUDDYINT: the model decides what a click does.
         arrows_ = CreateWindowExW(0, UPDOWN_CLASSW, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, Hwnd(),
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(kUDTextArrowsId)), instance, nullptr);
@@ -208,8 +210,8 @@ void UDTextControl::SetFont(const controls::UDFont& font) {
     const WindowDpi dpi = DpiOfWindow(Hwnd());
     const int height = -static_cast<int>(base::RoundHalfEven(font.sizePoints * dpi.y / 72.0));
     UniqueFont created(CreateFontW(height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, font.italic, font.underline,
-                                font.strikeout, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, Widen(font.name).c_str()));
+                                   font.strikeout, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                   DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, Widen(font.name).c_str()));
     if (!created) return;
     if (edit_) SendMessageW(edit_, WM_SETFONT, reinterpret_cast<WPARAM>(created.Get()), TRUE);
     font_ = std::move(created);

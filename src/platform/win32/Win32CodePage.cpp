@@ -1,7 +1,7 @@
 #include <windows.h>
 
-#include "settings/CodePage.h"
 #include "platform/win32/kit/WinString.h"
+#include "settings/CodePage.h"
 
 namespace velmora::settings {
 namespace {

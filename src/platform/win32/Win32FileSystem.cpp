@@ -3,8 +3,8 @@
 #include <atomic>
 #include <string>
 
-#include "settings/FileSystem.h"
 #include "platform/win32/kit/WinString.h"
+#include "settings/FileSystem.h"
 
 namespace velmora::settings {
 namespace {
@@ -46,8 +46,7 @@ public:
         DWORD done = 0;
         size_t offset = 0;
         while (offset < bytes.size()) {
-            if (!ReadFile(file.get(), bytes.data() + offset, static_cast<DWORD>(bytes.size() - offset), &done,
-                          nullptr))
+            if (!ReadFile(file.get(), bytes.data() + offset, static_cast<DWORD>(bytes.size() - offset), &done, nullptr))
                 return std::nullopt;
             if (done == 0) break;
             offset += done;
@@ -71,11 +70,11 @@ public:
     bool WriteAllAtomic(const std::string& path, const std::string& bytes) override {
         static std::atomic<unsigned> counter{0};
         const std::wstring target = win32::Widen(path);
-        const std::wstring temp = target + L".tmp-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                                  std::to_wstring(counter.fetch_add(1));
+        const std::wstring temp =
+            target + L".tmp-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(counter.fetch_add(1));
         {
-            FileHandle file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+            FileHandle file(
+                CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
             if (!file.valid()) return false;
             size_t offset = 0;
             bool ok = true;

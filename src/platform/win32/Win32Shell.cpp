@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "platform/win32/kit/WinString.h"
 #include "platform/win32/kit/HandleCast.h"
+#include "platform/win32/kit/WinString.h"
 
 namespace velmora::win32 {
 namespace {

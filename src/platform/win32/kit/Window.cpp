@@ -21,10 +21,9 @@ bool Window::Register(HINSTANCE instance, const WindowClass& windowClass) {
     return RegisterClassExW(&cls) != 0;
 }
 
-bool Window::Create(DWORD exStyle, const wchar_t* className, const wchar_t* title, DWORD style, const RECT& bounds,
-                    HWND parent, HMENU menuOrId, HINSTANCE instance) {
-    CreateWindowExW(exStyle, className, title, style, bounds.left, bounds.top, bounds.right - bounds.left,
-                    bounds.bottom - bounds.top, parent, menuOrId, instance, this);
+bool Window::Create(DWORD exStyle, const wchar_t* className, const wchar_t* title, DWORD style, int x, int y, int width,
+                    int height, HWND parent, HMENU menuOrId, HINSTANCE instance) {
+    CreateWindowExW(exStyle, className, title, style, x, y, width, height, parent, menuOrId, instance, this);
     return hwnd_ != nullptr;
 }
 

@@ -39,8 +39,8 @@ protected:
 
     // Creates a window of a class registered through Register with this object
     // behind it; false when it could not be made.
-    bool Create(DWORD exStyle, const wchar_t* className, const wchar_t* title, DWORD style, const RECT& bounds,
-                HWND parent, HMENU menuOrId, HINSTANCE instance);
+    bool Create(DWORD exStyle, const wchar_t* className, const wchar_t* title, DWORD style, int x, int y, int width,
+                int height, HWND parent, HMENU menuOrId, HINSTANCE instance);
 
     // Every message of the window from WM_NCCREATE on; WM_NCDESTROY is the
     // last, after which Hwnd() is null. The default is DefWindowProcW.
