@@ -24,7 +24,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     auto files = settings::MakeHostFileSystem();
     auto codePage = settings::MakeHostCodePage();
     settings::ProfileStore store(*files, *codePage);
-    win32::OptionWindow form(store, win32::ProgramFolder());
+    win32::OptionWindow form(store, win32::ProgramFolder(), ole.Joined());
     if (!form.Create(instance, show)) return 1;
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {

@@ -46,7 +46,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     auto codePage = settings::MakeHostCodePage();
     platform::ProgramInfo program{win32::ProgramFolder(), "Velmora", VELMORA_VERSION_MAJOR, VELMORA_VERSION_MINOR,
                                   VELMORA_VERSION_PATCH};
-    platform::Desktop desktop{window, windows, explorers, processes, shell, clipboard, clock, *files, *codePage, program};
+    platform::Desktop desktop{window,    windows, explorers, processes, shell,
+                              clipboard, clock,   *files,    *codePage, program};
     settings::ProfileStore store(*files, *codePage);
     shell::MainForm form(desktop, store);
     window.SetEvents(&form);

@@ -173,14 +173,7 @@ LRESULT UDTextControl::OnEditMessage(UINT message, WPARAM wParam, LPARAM lParam)
     return editHook_.Default(message, wParam, lParam);
 }
 
-std::string UDTextControl::Text() const {
-    if (!edit_) return {};
-    const int length = GetWindowTextLengthW(edit_);
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    const int copied = GetWindowTextW(edit_, text.data(), length + 1);
-    text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
-    return Narrow(text);
-}
+std::string UDTextControl::Text() const { return GetWindowTextUtf8(edit_); }
 
 void UDTextControl::SetText(const std::string& text) {
     if (edit_) {
