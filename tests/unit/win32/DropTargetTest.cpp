@@ -11,15 +11,17 @@
 
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace velmora::win32 {
 namespace {
 
-// Holds a file list (CF_HDROP) or nothing, and answers only what a drop target asks.
+// Holds the list of two files (CF_HDROP) or nothing, and answers only what a
+// drop target asks.
 class FileListData final : public IDataObject {
 public:
-    FileListData(std::vector<std::wstring> files, bool hasFiles) : files_(std::move(files)), hasFiles_(hasFiles) {}
+    explicit FileListData(bool hasFiles) : hasFiles_(hasFiles) {}
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override {
         *object = nullptr;
@@ -29,10 +31,9 @@ public:
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
     HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override {
         if (QueryGetData(format) != S_OK) return DV_E_FORMATETC;
-        std::wstring list;
-        for (const auto& file : files_) list += file + L'\0';
-        list += L'\0';
-        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
+        const std::wstring_view list{L"C:\\資料\\a.txt\0C:\\b\0", 17};
+        HGLOBAL memory =
+            GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + (list.size() + 1) * sizeof(wchar_t));
         auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
         drop->pFiles = sizeof(DROPFILES);
         drop->fWide = TRUE;
@@ -55,24 +56,21 @@ public:
     HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return E_NOTIMPL; }
 
 private:
-    std::vector<std::wstring> files_;
     bool hasFiles_;
 };
 
 constexpr DWORD kNone = DROPEFFECT_NONE, kCopy = DROPEFFECT_COPY, kMove = DROPEFFECT_MOVE, kLink = DROPEFFECT_LINK;
 
+using Lists = std::vector<std::vector<std::string>>;
+
 struct Seen {
-    std::vector<int> overShifts;
     std::vector<DropInfo> drops;
-    std::vector<std::vector<std::string>> paths;
+    Lists paths;
 };
 
 // Velmora's tab strips: a copy with Ctrl, else a move, files or not.
 DropTarget::Handlers StripHandlers(Seen& seen) {
-    return {[&seen](int shift, bool) -> DWORD {
-                seen.overShifts.push_back(shift);
-                return shift == 2 ? kCopy : kMove;
-            },
+    return {[](int shift, bool) -> DWORD { return shift == 2 ? kCopy : kMove; },
             [&seen](const DropInfo& drop) { seen.drops.push_back(drop); }};
 }
 
@@ -86,65 +84,55 @@ TEST(DropTargetTest, ShowsTheFirstWantedEffectTheSourceAllowsAndPathFieldsTakeOn
         const char* what;
         bool files;
         DWORD keys;
+        int shift;
         DWORD allowed;
         DWORD strip;  // what a tab strip shows and drops with
         DWORD path;   // what a path field shows and drops with
     };
     const Case cases[] = {
-        {"Ctrl asks a copy", true, MK_CONTROL, kCopy | kMove, kCopy, kCopy},
-        {"no key asks a move", true, 0, kCopy | kMove | kLink, kMove, kCopy},
-        {"a move the source refuses", true, 0, kCopy, kNone, kCopy},
-        {"only a move offered", true, MK_CONTROL, kMove, kNone, kNone},
-        {"only a link offered", true, 0, kLink, kNone, kLink},
-        {"no file list", false, 0, kCopy | kMove, kMove, kNone},
+        {"Ctrl asks a copy", true, MK_CONTROL, 2, kCopy | kMove, kCopy, kCopy},
+        {"no Ctrl asks a move", true, MK_SHIFT | MK_ALT, 1 | 4, kCopy | kMove | kLink, kMove, kCopy},
+        {"a move the source refuses", true, 0, 0, kCopy, kNone, kCopy},
+        {"only a move offered", true, MK_CONTROL, 2, kMove, kNone, kNone},
+        {"only a link offered", true, 0, 0, kLink, kNone, kLink},
+        {"no file list", false, 0, 0, kCopy | kMove, kMove, kNone},
     };
+    const std::vector<std::string> files{"C:\\資料\\a.txt", "C:\\b"};
+    HWND window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 100, 50, 300, 200, nullptr, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
+    POINT client{130, 80};
+    ScreenToClient(window, &client);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        FileListData data({L"C:\\a.txt"}, c.files);
+        FileListData data(c.files);
         for (bool path : {false, true}) {
             Seen seen;
-            auto target = DropTarget::Create(nullptr, path ? PathHandlers(seen) : StripHandlers(seen));
+            auto target = DropTarget::Create(window, path ? PathHandlers(seen) : StripHandlers(seen));
             const DWORD expected = path ? c.path : c.strip;
             DWORD effect = c.allowed;
-            ASSERT_EQ(target->DragEnter(&data, MK_LBUTTON | c.keys, {0, 0}, &effect), S_OK);
+            ASSERT_EQ(target->DragEnter(&data, MK_LBUTTON | c.keys, {110, 60}, &effect), S_OK);
             EXPECT_EQ(effect, expected);
             effect = c.allowed;
-            target->DragOver(MK_LBUTTON | c.keys, {0, 0}, &effect);
+            target->DragOver(MK_LBUTTON | c.keys, {120, 70}, &effect);
             EXPECT_EQ(effect, expected);
             effect = c.allowed;
-            ASSERT_EQ(target->Drop(&data, c.keys, {0, 0}, &effect), S_OK);
+            ASSERT_EQ(target->Drop(&data, c.keys, {130, 80}, &effect), S_OK);
             EXPECT_EQ(effect, expected);
             if (path) {
                 // A path field hears only of drops it took.
-                EXPECT_EQ(seen.paths.size(), expected != kNone ? 1u : 0u);
-            } else {
-                // The main window hears of every drop, and decides itself.
-                ASSERT_EQ(seen.drops.size(), 1u);
-                EXPECT_EQ(seen.drops[0].hasFiles, c.files);
-                EXPECT_EQ(seen.drops[0].effect, expected);
+                EXPECT_EQ(seen.paths, expected != kNone ? Lists{files} : Lists{});
+                continue;
             }
+            // The main window hears of every drop, and decides itself.
+            ASSERT_EQ(seen.drops.size(), 1u);
+            const DropInfo& drop = seen.drops[0];
+            EXPECT_EQ(drop.effect, expected);
+            EXPECT_EQ(drop.files, c.files ? files : std::vector<std::string>{});
+            EXPECT_EQ(drop.shift, c.shift);
+            EXPECT_EQ(drop.client.x, client.x);
+            EXPECT_EQ(drop.client.y, client.y);
         }
     }
-}
-
-TEST(DropTargetTest, ADropBringsTheFilesInOrderWithTheKeysAndTheClientPoint) {
-    HWND window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 100, 50, 300, 200, nullptr, nullptr,
-                                  GetModuleHandleW(nullptr), nullptr);
-    Seen seen;
-    auto target = DropTarget::Create(window, StripHandlers(seen));
-    FileListData data({L"C:\\資料\\a.txt", L"C:\\b"}, true);
-    DWORD effect = kCopy | kMove;
-    target->DragEnter(&data, MK_LBUTTON | MK_SHIFT, {110, 60}, &effect);
-    ASSERT_EQ(target->Drop(&data, MK_CONTROL | MK_SHIFT | MK_ALT, {130, 80}, &effect), S_OK);
-    ASSERT_EQ(seen.drops.size(), 1u);
-    const DropInfo& drop = seen.drops[0];
-    EXPECT_EQ(drop.files, (std::vector<std::string>{"C:\\資料\\a.txt", "C:\\b"}));
-    EXPECT_EQ(drop.shift, 1 | 2 | 4);
-    EXPECT_EQ(seen.overShifts.front(), 1);
-    POINT expected{130, 80};
-    ScreenToClient(window, &expected);
-    EXPECT_EQ(drop.client.x, expected.x);
-    EXPECT_EQ(drop.client.y, expected.y);
     DestroyWindow(window);
 }
 
