@@ -70,6 +70,12 @@ controls::PropertyBag PositionFieldProperties() {
 OptionWindow::OptionWindow(settings::ProfileStore& store, std::string programFolder, bool takeDrops)
     : store_(store), programFolder_(std::move(programFolder)), takeDrops_(takeDrops) {}
 
+OptionWindow::~OptionWindow() {
+    // Revoked while the fields are still there; the handlers do not run again.
+    for (DropRegistration& drop : drops_) drop.Revoke();
+    DestroyDetached();
+}
+
 bool OptionWindow::Create(HINSTANCE instance, int show) {
     if (!Register(instance, {ids::kWindowClass, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
                              LoadCursorW(nullptr, IDC_ARROW), LoadIconW(instance, MAKEINTRESOURCEW(1))})) {

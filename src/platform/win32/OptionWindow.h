@@ -25,7 +25,7 @@ public:
     // and save. takeDrops: whether the path and name fields are drop targets
     // (they need OLE on this thread).
     OptionWindow(settings::ProfileStore& store, std::string programFolder, bool takeDrops = true);
-    ~OptionWindow() override { DestroyDetached(); }
+    ~OptionWindow() override;
 
     // Creates and shows the form and loads the settings into it; false when the
     // window could not be made.
