@@ -1,13 +1,12 @@
 // Velmora's entry point: wires the Win32 platform to the main form and runs
 // the message loop. The form's behaviour lives in src/.
-// The other system headers need the types of windows.h.
+// commctrl.h needs the types of windows.h.
 // clang-format off
 #include <windows.h>
 #include <commctrl.h>
-#include <ole2.h>
 // clang-format on
 
-#include <string>
+#include <cwchar>
 
 #include "platform/Desktop.h"
 #include "platform/win32/Win32Clock.h"
@@ -16,62 +15,47 @@
 #include "platform/win32/Win32Processes.h"
 #include "platform/win32/Win32Shell.h"
 #include "platform/win32/Win32WindowManager.h"
-#include "platform/win32/WinString.h"
+#include "platform/win32/kit/Com.h"
+#include "platform/win32/kit/ProgramFolder.h"
 #include "settings/ProfileStore.h"
 #include "shell/MainForm.h"
 
-namespace {
-
-std::string ProgramFolder() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    const size_t slash = path.find_last_of(L'\\');
-    return velmora::win32::Narrow(slash == std::wstring::npos ? path : path.substr(0, slash));
-}
-
-}  // namespace
-
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     using namespace velmora;
-    // Drag and drop and the shell's objects need OLE on this thread.
-    OleInitialize(nullptr);
+    // The Explorer panes and every drop need OLE on this thread: without it
+    // Velmora cannot do its work, so it says why and ends before any window.
+    const win32::OleApartment ole;
+    if (!ole.Joined()) {
+        wchar_t text[128];
+        std::swprintf(text, std::size(text), L"OLE を初期化できませんでした (0x%08lX)。Velmora を終了します。",
+                      static_cast<unsigned long>(ole.Result()));
+        MessageBoxW(nullptr, text, L"Velmora", MB_OK | MB_ICONERROR);
+        return 1;
+    }
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
 
-    int exitCode = 0;
-    {
-        win32::Win32MainWindow window(instance);
-        win32::Win32WindowManager windows;
-        win32::Win32ExplorerFactory explorers;
-        win32::Win32Processes processes;
-        win32::Win32Shell shell;
-        win32::Win32Clipboard clipboard;
-        win32::Win32Clock clock;
-        auto files = settings::MakeHostFileSystem();
-        auto codePage = settings::MakeHostCodePage();
-        platform::ProgramInfo program{ProgramFolder(), "Velmora", VELMORA_VERSION_MAJOR, VELMORA_VERSION_MINOR,
-                                      VELMORA_VERSION_PATCH};
-        platform::Desktop desktop{window,    windows, explorers, processes, shell,
-                                  clipboard, clock,   *files,    *codePage, program};
-        settings::ProfileStore store(*files, *codePage);
-        shell::MainForm form(desktop, store);
-        window.SetEvents(&form);
-        if (window.LoadAndShow()) {
-            MSG message;
-            while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-                TranslateMessage(&message);
-                DispatchMessageW(&message);
-            }
-            exitCode = static_cast<int>(message.wParam);
-        }
+    win32::Win32MainWindow window(instance);
+    win32::Win32WindowManager windows;
+    win32::Win32ExplorerFactory explorers;
+    win32::Win32Processes processes;
+    win32::Win32Shell shell;
+    win32::Win32Clipboard clipboard;
+    win32::Win32Clock clock;
+    auto files = settings::MakeHostFileSystem();
+    auto codePage = settings::MakeHostCodePage();
+    platform::ProgramInfo program{win32::ProgramFolder(), "Velmora", VELMORA_VERSION_MAJOR, VELMORA_VERSION_MINOR,
+                                  VELMORA_VERSION_PATCH};
+    platform::Desktop desktop{window,    windows, explorers, processes, shell,
+                              clipboard, clock,   *files,    *codePage, program};
+    settings::ProfileStore store(*files, *codePage);
+    shell::MainForm form(desktop, store);
+    window.SetEvents(&form);
+    if (!window.LoadAndShow()) return 0;
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
     }
-    OleUninitialize();
-    return exitCode;
+    return static_cast<int>(message.wParam);
 }

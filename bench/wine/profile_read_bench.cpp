@@ -8,7 +8,7 @@
 
 #include "settings/CodePage.h"
 #include "settings/FileSystem.h"
-#include "platform/win32/WinString.h"
+#include "platform/win32/kit/WinString.h"
 #include "settings/ProfileStore.h"
 
 namespace {

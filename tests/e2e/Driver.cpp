@@ -15,7 +15,7 @@
 #include "explorer/ExplorerPane.h"
 #include "platform/win32/MainWindowIds.h"
 #include "platform/win32/Win32WindowManager.h"
-#include "platform/win32/WindowHandleCast.h"
+#include "platform/win32/kit/HandleCast.h"
 
 namespace velmora::e2e {
 namespace {

@@ -17,7 +17,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/win32/ComPtr.h"
+#include "platform/win32/kit/Com.h"
 
 namespace velmora::e2e {
 

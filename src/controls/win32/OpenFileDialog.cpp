@@ -2,7 +2,7 @@
 
 #include <commdlg.h>
 
-#include "platform/win32/WinString.h"
+#include "platform/win32/kit/WinString.h"
 
 namespace velmora::win32 {
 

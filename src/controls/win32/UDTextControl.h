@@ -9,6 +9,9 @@
 #include <string>
 
 #include "controls/UDTextModel.h"
+#include "platform/win32/kit/Handles.h"
+#include "platform/win32/kit/Subclass.h"
+#include "platform/win32/kit/Window.h"
 
 namespace velmora::win32 {
 
@@ -18,7 +21,7 @@ inline constexpr wchar_t kUDTextClassName[] = L"Velmora_Option.uctUDText";
 inline constexpr int kUDTextEditId = 1;
 inline constexpr int kUDTextArrowsId = 2;
 
-class UDTextControl final : private controls::UDTextParts, private controls::UDTimers {
+class UDTextControl final : public Window, private controls::UDTextParts, private controls::UDTimers {
 public:
     // Creates the control as a child of parent at the given pixel rectangle.
     // Its properties start as the model's defaults; the host sets them (or reads
@@ -28,7 +31,6 @@ public:
     UDTextControl(const UDTextControl&) = delete;
     UDTextControl& operator=(const UDTextControl&) = delete;
 
-    HWND window() const { return window_; }
     HWND edit() const { return edit_; }
     HWND arrows() const { return arrows_; }
 
@@ -40,15 +42,10 @@ public:
     std::function<void()> onChange;
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                     DWORD_PTR self);
-    static LRESULT CALLBACK ArrowsProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                       DWORD_PTR self);
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     LRESULT OnNotify(const NMHDR& header);
-    LRESULT OnArrowsMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT OnEditMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnArrowsMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnEditMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnSize();
     void DropWindow();
 
@@ -65,11 +62,12 @@ private:
     void SetPeriod(controls::UDTimer timer, std::int32_t milliseconds) override;
     void SetEnabled(controls::UDTimer timer, bool enabled) override;
 
-    HWND window_ = nullptr;
     HWND edit_ = nullptr;
     HWND arrows_ = nullptr;
-    HFONT font_ = nullptr;
-    HBRUSH background_ = nullptr;
+    Subclass editHook_;
+    Subclass arrowsHook_;
+    UniqueFont font_;
+    UniqueBrush background_;
     COLORREF foreColor_ = RGB(0, 0, 0);
     COLORREF backColor_ = RGB(255, 255, 255);
     // Per timer (Up, Down, SpeedUp): its period and whether it runs.

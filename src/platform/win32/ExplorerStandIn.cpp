@@ -16,8 +16,8 @@
 #include <variant>
 #include <vector>
 
-#include "platform/win32/ComPtr.h"
-#include "platform/win32/WinString.h"
+#include "platform/win32/kit/Com.h"
+#include "platform/win32/kit/WinString.h"
 
 namespace velmora::win32 {
 namespace {

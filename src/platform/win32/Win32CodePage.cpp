@@ -1,7 +1,7 @@
 #include <windows.h>
 
+#include "platform/win32/kit/WinString.h"
 #include "settings/CodePage.h"
-#include "platform/win32/WinString.h"
 
 namespace velmora::settings {
 namespace {

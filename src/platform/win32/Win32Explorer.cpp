@@ -12,9 +12,9 @@
 #include <variant>
 #include <vector>
 
-#include "platform/win32/ComPtr.h"
+#include "platform/win32/kit/Com.h"
 #include "platform/win32/ExplorerStandIn.h"
-#include "platform/win32/WinString.h"
+#include "platform/win32/kit/WinString.h"
 
 namespace velmora::win32 {
 namespace {

@@ -3,8 +3,9 @@
 #include <atomic>
 #include <string>
 
+#include "platform/win32/kit/Handles.h"
+#include "platform/win32/kit/WinString.h"
 #include "settings/FileSystem.h"
-#include "platform/win32/WinString.h"
 
 namespace velmora::settings {
 namespace {
@@ -13,41 +14,22 @@ std::int64_t ToInt64(FILETIME time) {
     return static_cast<std::int64_t>((static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
 }
 
-// Closes a handle when it goes out of scope.
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle) : handle_(handle) {}
-    ~FileHandle() {
-        if (valid()) CloseHandle(handle_);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    bool valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
-    HANDLE get() const { return handle_; }
-    void close() {
-        if (valid()) CloseHandle(handle_);
-        handle_ = INVALID_HANDLE_VALUE;
-    }
-
-private:
-    HANDLE handle_;
-};
+using win32::UniqueHandle;
 
 class WindowsFileSystem final : public FileSystem {
 public:
     std::optional<std::string> ReadAll(const std::string& path) override {
-        FileHandle file(CreateFileW(win32::Widen(path).c_str(), GENERIC_READ,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file.valid()) return std::nullopt;
+        UniqueHandle file(CreateFileW(win32::Widen(path).c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) return std::nullopt;
         LARGE_INTEGER size{};
-        if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > 0x7FFFFFFF) return std::nullopt;
+        if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart > 0x7FFFFFFF) return std::nullopt;
         std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
         DWORD done = 0;
         size_t offset = 0;
         while (offset < bytes.size()) {
-            if (!ReadFile(file.get(), bytes.data() + offset, static_cast<DWORD>(bytes.size() - offset), &done,
-                          nullptr))
+            if (!ReadFile(file.Get(), bytes.data() + offset, static_cast<DWORD>(bytes.size() - offset), &done, nullptr))
                 return std::nullopt;
             if (done == 0) break;
             offset += done;
@@ -71,22 +53,22 @@ public:
     bool WriteAllAtomic(const std::string& path, const std::string& bytes) override {
         static std::atomic<unsigned> counter{0};
         const std::wstring target = win32::Widen(path);
-        const std::wstring temp = target + L".tmp-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                                  std::to_wstring(counter.fetch_add(1));
+        const std::wstring temp =
+            target + L".tmp-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(counter.fetch_add(1));
         {
-            FileHandle file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
-            if (!file.valid()) return false;
+            UniqueHandle file(
+                CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+            if (!file) return false;
             size_t offset = 0;
             bool ok = true;
             while (ok && offset < bytes.size()) {
                 DWORD done = 0;
-                ok = WriteFile(file.get(), bytes.data() + offset, static_cast<DWORD>(bytes.size() - offset), &done,
+                ok = WriteFile(file.Get(), bytes.data() + offset, static_cast<DWORD>(bytes.size() - offset), &done,
                                nullptr) != 0;
                 offset += done;
             }
-            ok = ok && FlushFileBuffers(file.get());
-            file.close();
+            ok = ok && FlushFileBuffers(file.Get());
+            file.Reset();
             if (!ok) {
                 DeleteFileW(temp.c_str());
                 return false;

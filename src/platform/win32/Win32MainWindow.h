@@ -3,15 +3,22 @@
 #include <windows.h>
 
 #include <array>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/MainWindow.h"
+#include "platform/win32/LauncherCombo.h"
 #include "platform/win32/MainMenu.h"
+#include "platform/win32/Panel.h"
+#include "platform/win32/SplitBar.h"
+#include "platform/win32/TabStrip.h"
+#include "platform/win32/kit/Dpi.h"
+#include "platform/win32/kit/DropTarget.h"
+#include "platform/win32/kit/Handles.h"
+#include "platform/win32/kit/Window.h"
 
 namespace velmora::win32 {
-
-class DropTarget;
 
 struct MainWindowOptions {
     std::wstring title = L"Velmora";
@@ -22,17 +29,17 @@ struct MainWindowOptions {
     bool quitOnDestroy = true;
 };
 
-// Velmora's main window for real: the window, its menus and the controls of
-// the panes, raising the form's events. Geometry crosses the contract in
-// twips and is converted with the DPI of the monitor the window is on; each
-// control keeps the twips rectangle it was last given, so fractions of a
-// pixel survive a read back.
-class Win32MainWindow final : public platform::MainWindow {
+// Velmora's main window for real: the window and its menus, the placement of
+// the panes' controls, and the routing of what the controls report to the
+// form's events. The controls are objects of their own (Panel, SplitBar,
+// TabStrip, LauncherCombo). Geometry crosses the contract in twips and is
+// converted with the DPI of the monitor the window is on; each control keeps
+// the twips rectangle it was last given, so fractions of a pixel survive a
+// read back.
+class Win32MainWindow final : public platform::MainWindow, public Window {
 public:
     explicit Win32MainWindow(HINSTANCE instance, MainWindowOptions options = {});
     ~Win32MainWindow() override;
-    Win32MainWindow(const Win32MainWindow&) = delete;
-    Win32MainWindow& operator=(const Win32MainWindow&) = delete;
 
     // Events reach the handler from LoadAndShow on.
     void SetEvents(platform::MainWindowEvents* events) { events_ = events; }
@@ -40,7 +47,6 @@ public:
     // the load chose. False when the load closed the window instead.
     bool LoadAndShow();
 
-    HWND Hwnd() const { return window_; }
     HWND ControlWindow(platform::Control control) const { return controls_.at(Index(control)); }
     const MainMenus& Menus() const { return menus_; }
 
@@ -52,8 +58,8 @@ public:
     void MoveOuter(const base::TwipsRect& rect) override;
     double ClientWidth() override;
     double ClientHeight() override;
-    double TwipsPerPixelX() override;
-    double TwipsPerPixelY() override;
+    double TwipsPerPixelX() override { return Dpi().TwipsPerPixelX(); }
+    double TwipsPerPixelY() override { return Dpi().TwipsPerPixelY(); }
     bool PreviousInstance() override;
     void RequestClose() override;
     void EndProgramNow() override;
@@ -70,61 +76,57 @@ public:
     bool IsVisible(platform::Control control) override;
     void SetBarColour(int bar, platform::BarColour colour) override;
     platform::WindowHandle FrameWindow(int index) override;
-    void ClearTabs(platform::Strip strip) override;
-    int TabCount(platform::Strip strip) override;
-    void AddTab(platform::Strip strip, const std::string& caption) override;
-    std::string TabCaption(platform::Strip strip, int tab) override;
-    void SetTabTag(platform::Strip strip, int tab, const std::string& tag) override;
-    std::string TabTag(platform::Strip strip, int tab) override;
-    void RemoveTab(platform::Strip strip, int tab) override;
-    int SelectedTab(platform::Strip strip) override;
+    void ClearTabs(platform::Strip strip) override { StripOf(strip).Clear(); }
+    int TabCount(platform::Strip strip) override { return StripOf(strip).Count(); }
+    void AddTab(platform::Strip strip, const std::string& caption) override { StripOf(strip).Add(caption); }
+    std::string TabCaption(platform::Strip strip, int tab) override { return StripOf(strip).Caption(tab); }
+    void SetTabTag(platform::Strip strip, int tab, const std::string& tag) override { StripOf(strip).SetTag(tab, tag); }
+    std::string TabTag(platform::Strip strip, int tab) override { return StripOf(strip).Tag(tab); }
+    void RemoveTab(platform::Strip strip, int tab) override { StripOf(strip).Remove(tab); }
+    int SelectedTab(platform::Strip strip) override { return StripOf(strip).Selected(); }
     double TabWidth(platform::Strip strip, int tab) override;
-    void ClearCombo() override;
-    void AddComboItem(const std::string& text) override;
-    std::string ComboText() override;
-    std::vector<std::string> ComboItems() override;
+    void ClearCombo() override { combo_->Clear(); }
+    void AddComboItem(const std::string& text) override { combo_->Add(text); }
+    std::string ComboText() override { return combo_->Text(); }
+    std::vector<std::string> ComboItems() override { return combo_->Items(); }
     void ShowMessage(const std::string& text, const std::string& title) override;
 
     static constexpr size_t kControlCount = 12;
 
 private:
     static size_t Index(platform::Control control) { return static_cast<size_t>(control); }
-    static LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK HotkeyProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK ChildProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK TabProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                    DWORD_PTR self);
 
-    LRESULT OnMainMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT OnChildMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT OnBarMouse(int bar, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnChildMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnClose();
     void OnDestroy();
     void OnDpiChanged(const RECT& suggested);
 
     void CreateControls(HINSTANCE instance);
+    HWND CreateControl(size_t index, HWND parent);
     void RegisterDropTargets();
     void ApplyFont();
     // Moves a control to its twips rectangle at the current DPI.
     void ApplyPlacement(size_t index);
-    double Dpi(bool horizontal) const;
+    WindowDpi Dpi() const { return DpiOfWindow(Hwnd()); }
     bool EventsOn() const { return events_ != nullptr && eventsStarted_; }
-    HWND Strip(platform::Strip strip) const;
-    std::vector<std::string>* Tags(platform::Strip strip);
+    TabStrip& StripOf(platform::Strip strip) { return *strips_.at(static_cast<size_t>(strip)); }
 
     MainWindowOptions options_;
-    HWND window_ = nullptr;
     MainMenus menus_;
     platform::MainWindowEvents* events_ = nullptr;
     std::array<HWND, kControlCount> controls_{};
     std::array<base::TwipsRect, kControlCount> rects_{};
-    std::array<platform::BarColour, 2> barColours_{platform::BarColour::Face, platform::BarColour::Face};
-    std::array<std::vector<std::string>, 3> tags_;
-    std::vector<DropTarget*> dropTargets_;
-    std::vector<HWND> dropWindows_;
-    HFONT font_ = nullptr;
+    std::array<std::unique_ptr<Panel>, 3> frames_;     // picFrame(0..2)
+    std::array<std::unique_ptr<Panel>, 3> hostAreas_;  // frameApp(0..2)
+    std::array<std::unique_ptr<SplitBar>, 2> bars_;
+    std::array<std::unique_ptr<TabStrip>, 3> strips_;  // by platform::Strip
+    std::unique_ptr<LauncherCombo> combo_;
+    std::vector<DropRegistration> drops_;
+    UniqueFont font_;
     WNDPROC previousProc_ = nullptr;
-    HANDLE instanceMutex_ = nullptr;
+    UniqueHandle instanceMutex_;
     bool instanceChecked_ = false;
     bool previousInstance_ = false;
     bool eventsStarted_ = false;

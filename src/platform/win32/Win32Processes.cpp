@@ -4,14 +4,17 @@
 
 #include <vector>
 
-#include "platform/win32/WinString.h"
+#include "platform/win32/kit/WinString.h"
 
 namespace velmora::win32 {
 namespace {
 
+// The handles of a started process, closed unless taken.
 struct Started {
-    PROCESS_INFORMATION info{};
     bool ok = false;
+    UniqueHandle process;
+    UniqueHandle thread;
+    DWORD processId = 0;
 };
 
 // CreateProcessW may write into the command line, so it gets its own copy.
@@ -22,35 +25,30 @@ Started CreateWithShowCommand(const wchar_t* application, std::wstring commandLi
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = static_cast<WORD>(showCommand);
+    PROCESS_INFORMATION info{};
     Started started;
-    started.ok = CreateProcessW(application, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                &started.info) != FALSE;
+    started.ok =
+        CreateProcessW(application, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info) != 0;
+    if (!started.ok) return started;
+    started.process.Reset(info.hProcess);
+    started.thread.Reset(info.hThread);
+    started.processId = info.dwProcessId;
     return started;
 }
 
 }  // namespace
 
-Win32RunningProcess::~Win32RunningProcess() {
-    if (process_ != nullptr) CloseHandle(process_);
-}
-
-bool Win32RunningProcess::HasExited() { return WaitForSingleObject(process_, 0) != WAIT_TIMEOUT; }
+bool Win32RunningProcess::HasExited() { return WaitForSingleObject(process_.Get(), 0) != WAIT_TIMEOUT; }
 
 std::uint32_t Win32Processes::Start(const std::string& commandLine, int showCommand) {
     Started started = CreateWithShowCommand(nullptr, Widen(commandLine), showCommand);
-    if (!started.ok) return 0;
-    CloseHandle(started.info.hThread);
-    CloseHandle(started.info.hProcess);
-    return started.info.dwProcessId;
+    return started.ok ? started.processId : 0;
 }
 
 bool Win32Processes::WaitForInputIdle(std::uint32_t processId, std::uint32_t timeoutMs) {
     // WaitForInputIdle needs the full query right (measured under Wine: the limited one fails).
-    HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, processId);
-    if (process == nullptr) return false;
-    const DWORD result = ::WaitForInputIdle(process, timeoutMs);
-    CloseHandle(process);
-    return result == 0;
+    const UniqueHandle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, processId));
+    return process && ::WaitForInputIdle(process.Get(), timeoutMs) == 0;
 }
 
 std::optional<std::string> Win32Processes::AssociatedProgram(const std::string& document) {
@@ -64,8 +62,7 @@ std::unique_ptr<platform::RunningProcess> Win32Processes::Launch(const std::stri
     const std::wstring program = Widen(path);
     Started started = CreateWithShowCommand(program.c_str(), L"\"" + program + L"\"", SW_SHOWNORMAL);
     if (!started.ok) return nullptr;
-    CloseHandle(started.info.hThread);
-    return std::make_unique<Win32RunningProcess>(started.info.hProcess, started.info.dwProcessId);
+    return std::make_unique<Win32RunningProcess>(std::move(started.process), started.processId);
 }
 
 }  // namespace velmora::win32

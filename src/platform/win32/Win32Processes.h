@@ -2,25 +2,26 @@
 
 #include <windows.h>
 
+#include <utility>
+
 #include "platform/Processes.h"
+#include "platform/win32/kit/Handles.h"
 
 namespace velmora::win32 {
 
 // A process started to be waited for; its handle is closed with it.
 class Win32RunningProcess final : public platform::RunningProcess {
 public:
-    Win32RunningProcess(HANDLE process, std::uint32_t processId) : process_(process), processId_(processId) {}
-    ~Win32RunningProcess() override;
-    Win32RunningProcess(const Win32RunningProcess&) = delete;
-    Win32RunningProcess& operator=(const Win32RunningProcess&) = delete;
+    Win32RunningProcess(UniqueHandle process, std::uint32_t processId)
+        : process_(std::move(process)), processId_(processId) {}
 
     bool HasExited() override;
     std::uint32_t ProcessId() override { return processId_; }
     // For waits that also wake on window messages.
-    HANDLE Handle() const { return process_; }
+    HANDLE Handle() const { return process_.Get(); }
 
 private:
-    HANDLE process_;
+    UniqueHandle process_;
     std::uint32_t processId_;
 };
 

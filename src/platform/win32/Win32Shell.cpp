@@ -4,8 +4,9 @@
 
 #include <cstring>
 
-#include "platform/win32/WinString.h"
-#include "platform/win32/WindowHandleCast.h"
+#include "platform/win32/kit/HandleCast.h"
+#include "platform/win32/kit/Handles.h"
+#include "platform/win32/kit/WinString.h"
 
 namespace velmora::win32 {
 namespace {
@@ -28,7 +29,9 @@ void Win32Shell::Open(platform::WindowHandle owner, const std::string& file) {
     info.lpVerb = L"Open";
     info.lpFile = target.c_str();
     info.nShow = SW_SHOW;  // shown in its current size and position
-    if (ShellExecuteExW(&info) && info.hProcess != nullptr) CloseHandle(info.hProcess);
+    if (!ShellExecuteExW(&info)) return;
+    // The started process is not waited for: its handle is only closed.
+    const UniqueHandle process(info.hProcess);
 }
 
 int Win32Shell::FileOperation(platform::WindowHandle owner, platform::FileOperation operation,

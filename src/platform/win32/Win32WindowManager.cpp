@@ -2,8 +2,13 @@
 
 #include <windows.h>
 
-#include "platform/win32/WinString.h"
-#include "platform/win32/WindowHandleCast.h"
+#include <type_traits>
+
+#include "platform/win32/kit/HandleCast.h"
+#include "platform/win32/kit/WinString.h"
+
+static_assert(std::is_same_v<velmora::platform::WindowHandle, std::uint64_t>,
+              "the kit's handle casts spell the contract's handle type");
 
 namespace velmora::win32 {
 namespace {

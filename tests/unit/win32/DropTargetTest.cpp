@@ -1,8 +1,8 @@
-// Our drop target fed by a data object of the test's own, as the platform's
-// drag loop would feed it.
+// The drop target fed by a data object of the test's own, as the platform's
+// drag loop would feed it, with the handlers of both programs' kinds.
 #include <gtest/gtest.h>
 
-#include "platform/win32/DropTarget.h"
+#include "platform/win32/kit/DropTarget.h"
 // shlobj.h needs the types of windows.h.
 // clang-format off
 #include <windows.h>
@@ -11,22 +11,19 @@
 
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace velmora::win32 {
 namespace {
 
-// Holds a file list (CF_HDROP) or nothing, and answers only what a drop target asks.
+// Holds the list of two files (CF_HDROP) or nothing, and answers only what a
+// drop target asks.
 class FileListData final : public IDataObject {
 public:
-    explicit FileListData(std::vector<std::wstring> files, bool hasFiles = true)
-        : files_(std::move(files)), hasFiles_(hasFiles) {}
+    explicit FileListData(bool hasFiles) : hasFiles_(hasFiles) {}
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDataObject)) {
-            *object = static_cast<IDataObject*>(this);
-            return S_OK;
-        }
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override {
         *object = nullptr;
         return E_NOINTERFACE;
     }
@@ -34,27 +31,23 @@ public:
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
     HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override {
         if (QueryGetData(format) != S_OK) return DV_E_FORMATETC;
-        size_t chars = 1;
-        for (const auto& file : files_) chars += file.size() + 1;
-        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + chars * sizeof(wchar_t));
+        const std::wstring_view list{L"C:\\資料\\a.txt\0C:\\b\0", 17};
+        HGLOBAL memory =
+            GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + (list.size() + 1) * sizeof(wchar_t));
         auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
         drop->pFiles = sizeof(DROPFILES);
         drop->fWide = TRUE;
-        auto* text = reinterpret_cast<wchar_t*>(reinterpret_cast<char*>(drop) + sizeof(DROPFILES));
-        for (const auto& file : files_) {
-            std::memcpy(text, file.c_str(), (file.size() + 1) * sizeof(wchar_t));
-            text += file.size() + 1;
-        }
+        std::memcpy(drop + 1, list.data(), list.size() * sizeof(wchar_t));
         GlobalUnlock(memory);
+        *medium = {};
         medium->tymed = TYMED_HGLOBAL;
         medium->hGlobal = memory;
-        medium->pUnkForRelease = nullptr;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* format) override {
         return hasFiles_ && format->cfFormat == CF_HDROP && (format->tymed & TYMED_HGLOBAL) ? S_OK : DV_E_FORMATETC;
     }
+    HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
@@ -63,84 +56,98 @@ public:
     HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return E_NOTIMPL; }
 
 private:
-    std::vector<std::wstring> files_;
     bool hasFiles_;
 };
 
-class DropTargetTest : public testing::Test {
-protected:
-    void SetUp() override {
-        window_ = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 100, 50, 300, 200, nullptr, nullptr,
-                                  GetModuleHandleW(nullptr), nullptr);
-        target_ = new DropTarget(
-            window_,
-            [this](int shift, bool hasFiles) -> DWORD {
-                overs_.push_back({shift, hasFiles});
-                return shift == 2 ? DROPEFFECT_COPY : DROPEFFECT_MOVE;
-            },
-            [this](const DropInfo& drop) { drops_.push_back(drop); });
-    }
-    void TearDown() override {
-        target_->Release();
-        DestroyWindow(window_);
-    }
+constexpr DWORD kNone = DROPEFFECT_NONE, kCopy = DROPEFFECT_COPY, kMove = DROPEFFECT_MOVE, kLink = DROPEFFECT_LINK;
 
-    struct Over {
-        int shift;
-        bool hasFiles;
-    };
-    HWND window_ = nullptr;
-    DropTarget* target_ = nullptr;
-    std::vector<Over> overs_;
-    std::vector<DropInfo> drops_;
+using Lists = std::vector<std::vector<std::string>>;
+
+struct Seen {
+    std::vector<DropInfo> drops;
+    Lists paths;
 };
 
-TEST_F(DropTargetTest, DropBringsTheFilesInOrderWithKeysAndClientPoint) {
-    FileListData data({L"C:\\資料\\a.txt", L"C:\\b"});
-    DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
-    ASSERT_EQ(target_->DragEnter(&data, MK_LBUTTON | MK_CONTROL, {110, 60}, &effect), S_OK);
-    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY));
-    effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
-    ASSERT_EQ(target_->Drop(&data, MK_CONTROL | MK_SHIFT | MK_ALT, {130, 80}, &effect), S_OK);
-    ASSERT_EQ(drops_.size(), 1u);
-    EXPECT_TRUE(drops_[0].hasFiles);
-    EXPECT_EQ(drops_[0].files, (std::vector<std::string>{"C:\\資料\\a.txt", "C:\\b"}));
-    EXPECT_EQ(drops_[0].shift, 1 | 2 | 4);
-    POINT expected{130, 80};
-    ScreenToClient(window_, &expected);
-    EXPECT_EQ(drops_[0].client.x, expected.x);
-    EXPECT_EQ(drops_[0].client.y, expected.y);
-    ASSERT_FALSE(overs_.empty());
-    EXPECT_EQ(overs_[0].shift, 2);
-    EXPECT_TRUE(overs_[0].hasFiles);
+// Velmora's tab strips: a copy with Ctrl, else a move, files or not.
+DropTarget::Handlers StripHandlers(Seen& seen) {
+    return {[](int shift, bool) -> DWORD { return shift == 2 ? kCopy : kMove; },
+            [&seen](const DropInfo& drop) { seen.drops.push_back(drop); }};
 }
 
-TEST_F(DropTargetTest, DataWithoutAFileListStillReachesTheHandler) {
-    FileListData data({}, false);
-    DWORD effect = DROPEFFECT_MOVE;
-    target_->DragEnter(&data, MK_LBUTTON, {0, 0}, &effect);
-    EXPECT_FALSE(overs_.back().hasFiles);
-    target_->Drop(&data, 0, {0, 0}, &effect);
-    ASSERT_EQ(drops_.size(), 1u);
-    EXPECT_FALSE(drops_[0].hasFiles);
-    EXPECT_TRUE(drops_[0].files.empty());
+// Option's path fields.
+DropTarget::Handlers PathHandlers(Seen& seen) {
+    return FilePathDrop([&seen](const std::vector<std::string>& files) { seen.paths.push_back(files); });
 }
 
-TEST_F(DropTargetTest, AnEffectTheSourceDoesNotAllowShowsNone) {
-    FileListData data({L"C:\\a"});
-    DWORD effect = DROPEFFECT_COPY;  // the source only copies; the handler wants a move without Ctrl
-    target_->DragEnter(&data, MK_LBUTTON, {0, 0}, &effect);
-    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
-    effect = DROPEFFECT_COPY;
-    target_->DragOver(MK_LBUTTON | MK_CONTROL, {0, 0}, &effect);
-    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY));
+TEST(DropTargetTest, ShowsTheFirstWantedEffectTheSourceAllowsAndPathFieldsTakeOnlyThat) {
+    struct Case {
+        const char* what;
+        bool files;
+        DWORD keys;
+        int shift;
+        DWORD allowed;
+        DWORD strip;  // what a tab strip shows and drops with
+        DWORD path;   // what a path field shows and drops with
+    };
+    const Case cases[] = {
+        {"Ctrl asks a copy", true, MK_CONTROL, 2, kCopy | kMove, kCopy, kCopy},
+        {"no Ctrl asks a move", true, MK_SHIFT | MK_ALT, 1 | 4, kCopy | kMove | kLink, kMove, kCopy},
+        {"a move the source refuses", true, 0, 0, kCopy, kNone, kCopy},
+        {"only a move offered", true, MK_CONTROL, 2, kMove, kNone, kNone},
+        {"only a link offered", true, 0, 0, kLink, kNone, kLink},
+        {"no file list", false, 0, 0, kCopy | kMove, kMove, kNone},
+    };
+    const std::vector<std::string> files{"C:\\資料\\a.txt", "C:\\b"};
+    HWND window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 100, 50, 300, 200, nullptr, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
+    POINT client{130, 80};
+    ScreenToClient(window, &client);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FileListData data(c.files);
+        for (bool path : {false, true}) {
+            Seen seen;
+            auto target = DropTarget::Create(window, path ? PathHandlers(seen) : StripHandlers(seen));
+            const DWORD expected = path ? c.path : c.strip;
+            DWORD effect = c.allowed;
+            ASSERT_EQ(target->DragEnter(&data, MK_LBUTTON | c.keys, {110, 60}, &effect), S_OK);
+            EXPECT_EQ(effect, expected);
+            effect = c.allowed;
+            target->DragOver(MK_LBUTTON | c.keys, {120, 70}, &effect);
+            EXPECT_EQ(effect, expected);
+            effect = c.allowed;
+            ASSERT_EQ(target->Drop(&data, c.keys, {130, 80}, &effect), S_OK);
+            EXPECT_EQ(effect, expected);
+            if (path) {
+                // A path field hears only of drops it took.
+                EXPECT_EQ(seen.paths, expected != kNone ? Lists{files} : Lists{});
+                continue;
+            }
+            // The main window hears of every drop, and decides itself.
+            ASSERT_EQ(seen.drops.size(), 1u);
+            const DropInfo& drop = seen.drops[0];
+            EXPECT_EQ(drop.effect, expected);
+            EXPECT_EQ(drop.files, c.files ? files : std::vector<std::string>{});
+            EXPECT_EQ(drop.shift, c.shift);
+            EXPECT_EQ(drop.client.x, client.x);
+            EXPECT_EQ(drop.client.y, client.y);
+        }
+    }
+    DestroyWindow(window);
 }
 
-TEST(DropTargetKeysTest, ShiftCountsLikeTheFormsEvents) {
-    EXPECT_EQ(ShiftFromKeyState(0), 0);
-    EXPECT_EQ(ShiftFromKeyState(MK_SHIFT | MK_LBUTTON), 1);
-    EXPECT_EQ(ShiftFromKeyState(MK_CONTROL | MK_RBUTTON), 2);
-    EXPECT_EQ(ShiftFromKeyState(MK_ALT), 4);
+TEST(DropTargetTest, AWindowTakesOneRegistrationUntilItIsRevoked) {
+    const OleApartment ole;
+    ASSERT_TRUE(ole.Joined());
+    HWND window =
+        CreateWindowExW(0, L"EDIT", L"", WS_POPUP, 0, 0, 100, 20, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    Seen seen;
+    DropRegistration first(window, PathHandlers(seen));
+    EXPECT_TRUE(first);
+    EXPECT_FALSE(DropRegistration(window, PathHandlers(seen)));
+    first.Revoke();
+    EXPECT_TRUE(DropRegistration(window, PathHandlers(seen))) << "revoked, the window takes a new one";
+    DestroyWindow(window);
 }
 
 }  // namespace

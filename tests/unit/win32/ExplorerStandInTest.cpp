@@ -13,8 +13,9 @@
 #include "explorer/ExplorerPane.h"
 #include "platform/win32/ExplorerStandIn.h"
 #include "platform/win32/Win32WindowManager.h"
-#include "platform/win32/WinString.h"
-#include "platform/win32/WindowHandleCast.h"
+#include "platform/win32/kit/Com.h"
+#include "platform/win32/kit/HandleCast.h"
+#include "platform/win32/kit/WinString.h"
 
 namespace {
 

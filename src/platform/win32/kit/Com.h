@@ -1,8 +1,8 @@
 #pragma once
 
-// A small owning COM pointer and an apartment scope. WIL does not build with
-// our MinGW, and the few things the shell code needs (own, copy, move, query,
-// hand out an out-slot) fit in a page.
+// A small owning COM pointer and the OLE apartment scope. WIL does not build
+// with our MinGW, and the few things the shell code needs (own, copy, move,
+// query, hand out an out-slot) fit in a page.
 #include <windows.h>
 // After windows.h:
 #include <ole2.h>
@@ -79,8 +79,9 @@ private:
 
 // Joins the calling thread to a single-threaded OLE apartment for the scope's
 // life (the shell's browser, its drag and drop and its tree need one). Nested
-// scopes are counted by OLE; a thread already in the multi-threaded apartment
-// cannot host the browser, and Joined() says so.
+// scopes are counted by OLE. Joining can fail (a thread already in the
+// multi-threaded apartment, no memory): the owner checks Joined() and decides
+// what the program does without OLE; Result() is OleInitialize's answer.
 class OleApartment {
 public:
     OleApartment() : result_(OleInitialize(nullptr)) {}
@@ -91,6 +92,7 @@ public:
     OleApartment& operator=(const OleApartment&) = delete;
 
     bool Joined() const { return SUCCEEDED(result_); }
+    HRESULT Result() const { return result_; }
 
 private:
     HRESULT result_;

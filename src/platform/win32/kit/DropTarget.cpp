@@ -1,10 +1,8 @@
-#include "platform/win32/DropTarget.h"
-
-#include <shellapi.h>
+#include "platform/win32/kit/DropTarget.h"
 
 #include <utility>
 
-#include "platform/win32/WinString.h"
+#include "platform/win32/kit/WinString.h"
 
 namespace velmora::win32 {
 namespace {
@@ -16,6 +14,18 @@ bool HoldsFiles(IDataObject* data) {
     return data != nullptr && data->QueryGetData(&format) == S_OK;
 }
 
+// The file list of a data object: false when it holds none.
+bool ReadDroppedFiles(IDataObject* data, std::vector<std::string>& files) {
+    files.clear();
+    if (!HoldsFiles(data)) return false;
+    FORMATETC format = FileListFormat();
+    STGMEDIUM medium{};
+    if (data->GetData(&format, &medium) != S_OK) return false;
+    files = FilesOfDrop(static_cast<HDROP>(medium.hGlobal));
+    ReleaseStgMedium(&medium);
+    return true;
+}
+
 }  // namespace
 
 int ShiftFromKeyState(DWORD keyState) {
@@ -24,22 +34,6 @@ int ShiftFromKeyState(DWORD keyState) {
     if (keyState & MK_CONTROL) shift |= 2;
     if (keyState & MK_ALT) shift |= 4;
     return shift;
-}
-
-bool ReadDroppedFiles(IDataObject* data, std::vector<std::string>& files) {
-    files.clear();
-    if (!HoldsFiles(data)) return false;
-    FORMATETC format = FileListFormat();
-    STGMEDIUM medium{};
-    if (data->GetData(&format, &medium) != S_OK) return false;
-    bool read = false;
-    if (auto drop = static_cast<HDROP>(GlobalLock(medium.hGlobal))) {
-        files = FilesOfDrop(drop);
-        GlobalUnlock(medium.hGlobal);
-        read = true;
-    }
-    ReleaseStgMedium(&medium);
-    return read;
 }
 
 std::vector<std::string> FilesOfDrop(HDROP drop) {
@@ -56,8 +50,11 @@ std::vector<std::string> FilesOfDrop(HDROP drop) {
     return files;
 }
 
-DropTarget::DropTarget(HWND window, OverHandler over, DropHandler drop)
-    : window_(window), over_(std::move(over)), drop_(std::move(drop)) {}
+ComPtr<DropTarget> DropTarget::Create(HWND window, Handlers handlers) {
+    return ComPtr<DropTarget>::Adopt(new DropTarget(window, std::move(handlers)));
+}
+
+DropTarget::DropTarget(HWND window, Handlers handlers) : window_(window), handlers_(std::move(handlers)) {}
 
 HRESULT STDMETHODCALLTYPE DropTarget::QueryInterface(REFIID riid, void** object) {
     if (object == nullptr) return E_POINTER;
@@ -78,10 +75,13 @@ ULONG STDMETHODCALLTYPE DropTarget::Release() {
     return left;
 }
 
-DWORD DropTarget::Over(DWORD keyState, DWORD allowed) {
-    const DWORD wanted = over_ ? over_(ShiftFromKeyState(keyState), hasFiles_) : DROPEFFECT_NONE;
+DWORD DropTarget::Over(DWORD keyState, DWORD allowed) const {
+    const DWORD wanted = handlers_.over ? handlers_.over(ShiftFromKeyState(keyState), hasFiles_) : DROPEFFECT_NONE;
     // The source decides what it allows; show "no" rather than an effect it refuses.
-    return (wanted & allowed) != 0 ? (wanted & allowed) : DROPEFFECT_NONE;
+    for (DWORD effect : {DROPEFFECT_COPY, DROPEFFECT_MOVE, DROPEFFECT_LINK}) {
+        if (wanted & allowed & effect) return effect;
+    }
+    return DROPEFFECT_NONE;
 }
 
 HRESULT STDMETHODCALLTYPE DropTarget::DragEnter(IDataObject* data, DWORD keyState, POINTL, DWORD* effect) {
@@ -107,11 +107,43 @@ HRESULT STDMETHODCALLTYPE DropTarget::Drop(IDataObject* data, DWORD keyState, PO
     info.client = {point.x, point.y};
     ScreenToClient(window_, &info.client);
     hasFiles_ = info.hasFiles;
-    const DWORD shown = effect != nullptr ? Over(keyState, *effect) : DROPEFFECT_NONE;
-    if (drop_) drop_(info);
-    if (effect != nullptr) *effect = shown;
+    info.effect = effect != nullptr ? Over(keyState, *effect) : DROPEFFECT_NONE;
+    if (handlers_.drop) handlers_.drop(info);
+    if (effect != nullptr) *effect = info.effect;
     hasFiles_ = false;
     return S_OK;
+}
+
+DropTarget::Handlers FilePathDrop(std::function<void(const std::vector<std::string>&)> onFiles) {
+    DropTarget::Handlers handlers;
+    handlers.over = [](int, bool hasFiles) -> DWORD {
+        return hasFiles ? DROPEFFECT_COPY | DROPEFFECT_LINK : DROPEFFECT_NONE;
+    };
+    handlers.drop = [onFiles = std::move(onFiles)](const DropInfo& drop) {
+        if (drop.hasFiles && drop.effect != DROPEFFECT_NONE && onFiles) onFiles(drop.files);
+    };
+    return handlers;
+}
+
+DropRegistration::DropRegistration(HWND window, DropTarget::Handlers handlers) {
+    const ComPtr<DropTarget> target = DropTarget::Create(window, std::move(handlers));
+    // RegisterDragDrop keeps its own reference for as long as it is registered.
+    if (RegisterDragDrop(window, target.Get()) == S_OK) window_ = window;
+}
+
+DropRegistration::DropRegistration(DropRegistration&& other) noexcept
+    : window_(std::exchange(other.window_, nullptr)) {}
+
+DropRegistration& DropRegistration::operator=(DropRegistration&& other) noexcept {
+    if (this != &other) {
+        Revoke();
+        window_ = std::exchange(other.window_, nullptr);
+    }
+    return *this;
+}
+
+void DropRegistration::Revoke() {
+    if (HWND window = std::exchange(window_, nullptr)) RevokeDragDrop(window);
 }
 
 }  // namespace velmora::win32
