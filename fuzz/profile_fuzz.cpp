@@ -59,10 +59,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
 
     ProfileDocument document = ProfileDocument::FromBytes(fileBytes, Cp932());
     // An untouched document saves to exactly the bytes it was read from.
-    if (document.ToBytes(Cp932()) != fileBytes) __builtin_trap();
+    if (document.Bytes() != fileBytes) __builtin_trap();
 
     for (int round = 0; round < 4 && !ops.empty(); ++round) {
-        const int op = static_cast<unsigned char>(ops[0]) % 3;
+        const int op = static_cast<unsigned char>(ops[0]) % 4;
         ops.remove_prefix(1);
         const std::string section = TakeName(ops);
         const std::string key = TakeName(ops);
@@ -73,13 +73,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
         } else if (op == 1) {
             document.SetString(section, key, std::nullopt);
             if (document.GetString(section, key).has_value()) __builtin_trap();
-        } else {
+        } else if (op == 2) {
             document.RemoveSection(section);
             if (document.HasSection(section)) __builtin_trap();
+        } else {
+            // A section set to entries holds exactly them afterwards (names as the file can hold them).
+            const velmora::settings::ProfileEntries entries{{"k" + key, value}, {"m" + key, "w" + value}};
+            document.SetSection(section, entries);
+            if (!section.empty() && document.SectionEntries(section) != entries) __builtin_trap();
         }
     }
 
-    const std::string saved = document.ToBytes(Cp932());
+    const std::string saved = document.Bytes();
     const ProfileDocument reread = ProfileDocument::FromBytes(saved, Cp932());
     for (const std::string& section : document.SectionNames()) {
         for (const std::string& key : document.KeyNames(section)) {

@@ -1,6 +1,6 @@
-// Times our profile reads against the platform's GetPrivateProfileStringW on
-// the same 64 KB file, in one run, and prints the ratio. Run under Wine (or on
-// Windows): scripts/bench does.
+// Times our profile reads against the platform's GetPrivateProfileStringW on the same 64 KB file, and Option's whole
+// save (25 keys and 50 launcher rows) as our one transaction against the platform's WritePrivateProfileStringW key
+// by key, in one run, and prints the ratios. Run under Wine (or on Windows): scripts/bench does.
 #include <windows.h>
 
 #include <cstdio>
@@ -62,10 +62,49 @@ int main() {
         GetPrivateProfileIntW(L"Velmora", L"LineSel", 0, widePath.c_str());
     });
 
+    // Option's save: the launcher section replaced by 50 rows, then 25 keys, all on a file of that shape.
+    const std::wstring saveWide = std::wstring(tempFolder) + L"velmora-save.ini";
+    const std::string savePath = velmora::win32::Narrow(saveWide);
+    const char* keys[25][2] = {
+        {"setting", "window"}, {"setting", "State"}, {"setting", "Bar1"},    {"setting", "Bar2"},    {"setting", "X"},
+        {"setting", "Y"},      {"setting", "W"},     {"setting", "H"},       {"setting", "View"},    {"setting", "ViewApl"},
+        {"setting", "Boot"},   {"setting", "Hot1"},  {"setting", "Modkey1"}, {"setting", "Hotkey1"}, {"setting", "Hot2"},
+        {"setting", "Modkey2"}, {"setting", "Hotkey2"}, {"pos", "X01"},      {"pos", "Y01"},         {"pos", "X02"},
+        {"pos", "Y02"},        {"pos", "X03"},       {"pos", "Y03"},         {"Velmora", "Grid"},    {"Velmora", "LineSel"}};
+    const int saves = 20;
+    int round = 0;
+    const double oursSave = NanosecondsPerCall(saves, [&] {
+        ++round;
+        (void)store.Save(savePath, [&](velmora::settings::ProfileEditor& edit) {
+            velmora::settings::ProfileEntries rows;
+            for (int i = 0; i < 50; ++i) {
+                rows.emplace_back("App" + std::to_string(i), "C:\\Tools\\app" + std::to_string(i + round) + ".exe");
+            }
+            edit.SetSection("App", rows);
+            for (const auto& key : keys) edit.SetInt(key[0], key[1], round);
+        });
+    });
+    const double platformSave = NanosecondsPerCall(saves, [&] {
+        ++round;
+        WritePrivateProfileStringW(L"App", nullptr, nullptr, saveWide.c_str());
+        for (int i = 0; i < 50; ++i) {
+            WritePrivateProfileStringW(L"App", (L"App" + std::to_wstring(i)).c_str(),
+                                       (L"C:\\Tools\\app" + std::to_wstring(i + round) + L".exe").c_str(), saveWide.c_str());
+        }
+        for (const auto& key : keys) {
+            WritePrivateProfileStringW(velmora::win32::Widen(key[0]).c_str(), velmora::win32::Widen(key[1]).c_str(),
+                                       std::to_wstring(round).c_str(), saveWide.c_str());
+        }
+    });
+
     std::printf("%-34s %12s %12s %8s\n", "read", "ours (ns)", "platform", "ratio");
     std::printf("%-34s %12.0f %12.0f %7.1fx\n", "one key of a 64 KB file", oursKey, platformKey, platformKey / oursKey);
     std::printf("%-34s %12.0f %12.0f %7.1fx\n", "Grid + LineSel (one timer tick)", oursFlags, platformFlags,
                 platformFlags / oursFlags);
+    std::printf("%-34s %12.0f %12.0f %7.1fx\n", "Option's save: 25 keys, 50 rows", oursSave, platformSave,
+                platformSave / oursSave);
     DeleteFileW(widePath.c_str());
+    DeleteFileW(saveWide.c_str());
+    DeleteFileW((saveWide + L".lock").c_str());
     return 0;
 }

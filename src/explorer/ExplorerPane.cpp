@@ -169,6 +169,12 @@ void ExplorerPane::AddTab() {
     const std::optional<std::string> name = explorer_->FolderName();
     const std::optional<std::string> path = explorer_->FolderPath();
     if (!name || !path) return;
+    // "?" and "|" separate the saved tabs' parts, a line break would end the saved line: such a tab could not be
+    // saved and read back as it is.
+    constexpr std::string_view kSeparators = "?|\r\n";
+    if (name->find_first_of(kSeparators) != std::string::npos || path->find_first_of(kSeparators) != std::string::npos) {
+        return;
+    }
     platform::MainWindow& window = desktop_.window;
     window.AddTab(strip_, *name);
     window.SetTabTag(strip_, window.TabCount(strip_), *path);

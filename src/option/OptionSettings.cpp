@@ -102,39 +102,51 @@ OptionState LoadSettings(settings::ProfileStore& store, std::string_view program
     return state;
 }
 
-bool SaveSettings(settings::ProfileStore& store, std::string_view programFolder, TwipsPerPixel twipsPerPixel,
-                  const OptionState& state) {
+settings::Outcome SaveSettings(settings::ProfileStore& store, std::string_view programFolder,
+                               TwipsPerPixel twipsPerPixel, const OptionState& state) {
     const settings::IniFile file(store, settings::SettingsPathFor(programFolder));
-    bool ok = file.RemoveSection(settings::kAppSection);
-    for (const LauncherRow& row : state.launcherRows)
-        ok = file.WriteString(settings::kAppSection, row.name, row.path) && ok;
-    ok = settings::WriteSetting(file, keys::Window, state.rememberWindow ? 1 : 0) && ok;
-    ok = settings::WriteSetting(file, keys::Grid, state.grid ? 1 : 0) && ok;
-    ok = settings::WriteSetting(file, keys::LineSel, state.lineSelect ? 1 : 0) && ok;
-    ok = settings::WriteSettingText(file, keys::Boot, state.bootPath) && ok;
-    for (std::size_t pane = 0; pane < 3; ++pane) {
-        const settings::SettingKey& key = *kOffsetXKeys[pane];
-        ok = file.WriteString(key.section, key.key, StoredTwipsText(state.offsetX[pane], twipsPerPixel.x)) && ok;
-    }
-    for (std::size_t pane = 0; pane < 3; ++pane) {
-        const settings::SettingKey& key = *kOffsetYKeys[pane];
-        ok = file.WriteString(key.section, key.key, StoredTwipsText(state.offsetY[pane], twipsPerPixel.y)) && ok;
-    }
-    for (std::size_t pane = 0; pane < 2; ++pane) {
-        // All three from one reading of the field.
-        const settings::HotkeyKeys hotkey = settings::HotkeyKeysFromWord(state.hotkeys[pane]);
-        ok = settings::WriteSetting(file, *kHotKeys[pane], hotkey.hot) && ok;
-        ok = settings::WriteSetting(file, *kHotkeyKeys[pane], hotkey.hotkey) && ok;
-        ok = settings::WriteSetting(file, *kModkeyKeys[pane], hotkey.modkey) && ok;
-    }
-    return ok;
+    // One save for the whole form: a failure leaves the file as it was, never half of the launcher list.
+    return file.Save([&](settings::ProfileEditor& edit) {
+        settings::ProfileEntries rows;
+        for (const LauncherRow& row : state.launcherRows) rows.emplace_back(row.name, row.path);
+        // Rows nobody changed keep their bytes, also those the code page cannot read.
+        edit.SetSection(settings::kAppSection, rows);
+        settings::SetSetting(edit, keys::Window, state.rememberWindow ? 1 : 0);
+        settings::SetSetting(edit, keys::Grid, state.grid ? 1 : 0);
+        settings::SetSetting(edit, keys::LineSel, state.lineSelect ? 1 : 0);
+        settings::SetSettingText(edit, keys::Boot, state.bootPath);
+        for (std::size_t pane = 0; pane < 3; ++pane) {
+            settings::SetSettingText(edit, *kOffsetXKeys[pane], StoredTwipsText(state.offsetX[pane], twipsPerPixel.x));
+        }
+        for (std::size_t pane = 0; pane < 3; ++pane) {
+            settings::SetSettingText(edit, *kOffsetYKeys[pane], StoredTwipsText(state.offsetY[pane], twipsPerPixel.y));
+        }
+        for (std::size_t pane = 0; pane < 2; ++pane) {
+            // All three from one reading of the field.
+            const settings::HotkeyKeys hotkey = settings::HotkeyKeysFromWord(state.hotkeys[pane]);
+            settings::SetSetting(edit, *kHotKeys[pane], hotkey.hot);
+            settings::SetSetting(edit, *kHotkeyKeys[pane], hotkey.hotkey);
+            settings::SetSetting(edit, *kModkeyKeys[pane], hotkey.modkey);
+        }
+    });
 }
 
-bool OnDecision(Decision decision, settings::ProfileStore& store, std::string_view programFolder,
-                TwipsPerPixel twipsPerPixel, const OptionState& state) {
-    if (decision == Decision::Ok || decision == Decision::Apply)
-        SaveSettings(store, programFolder, twipsPerPixel, state);
-    return decision != Decision::Apply;
+std::string SaveFailedMessage(std::string_view programFolder, std::string_view reason) {
+    return "設定を保存できませんでした。\r\n" + settings::SettingsPathFor(programFolder) + "\r\n" + std::string(reason);
+}
+
+std::string UnreadableMessage(std::string_view programFolder) {
+    return "設定ファイルを読み込めませんでした。既定の設定を表示しています。このファイルは上書きしません。\r\n" +
+           settings::SettingsPathFor(programFolder);
+}
+
+DecisionOutcome OnDecision(Decision decision, settings::ProfileStore& store, std::string_view programFolder,
+                           TwipsPerPixel twipsPerPixel, const OptionState& state) {
+    if (decision == Decision::Cancel) return {true, std::nullopt};
+    const settings::Outcome saved = SaveSettings(store, programFolder, twipsPerPixel, state);
+    // A failed save keeps the form open, whatever the button: the user can try again or leave with "Cansel".
+    if (!saved) return {false, SaveFailedMessage(programFolder, saved.reason)};
+    return {decision == Decision::Ok, std::nullopt};
 }
 
 }  // namespace velmora::option

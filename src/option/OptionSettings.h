@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,21 +43,28 @@ struct OptionState {
 // the fields clamp them to their own limits when given them.
 OptionState LoadSettings(settings::ProfileStore& store, std::string_view programFolder, TwipsPerPixel twipsPerPixel);
 
-// Writes every setting of the form, changed or not, each straight to the file,
-// in the form's order: section App replaced by the rows in display order;
-// window; Grid; LineSel; Boot; X01, X02, X03, Y01, Y02, Y03; Hot1, Hotkey1,
-// Modkey1, Hot2, Hotkey2, Modkey2. False when some write failed; the others
-// are still made.
-bool SaveSettings(settings::ProfileStore& store, std::string_view programFolder, TwipsPerPixel twipsPerPixel,
-                  const OptionState& state);
+// Writes every setting of the form, changed or not, as one save of the whole file: section App replaced by the
+// rows in display order (rows nobody changed keep their bytes), then window, Grid, LineSel, Boot, X01, X02, X03,
+// Y01, Y02, Y03, Hot1, Hotkey1, Modkey1, Hot2, Hotkey2, Modkey2. All or nothing; the reason when nothing.
+settings::Outcome SaveSettings(settings::ProfileStore& store, std::string_view programFolder,
+                               TwipsPerPixel twipsPerPixel, const OptionState& state);
 
 // The decision buttons: "OK" 0, "Apply" 1, "Cansel" 2. The close box acts as "Cansel".
 enum class Decision { Ok = 0, Apply = 1, Cancel = 2 };
 
-// "OK" and "Apply" save; "OK" and "Cansel" close the form. Returns whether the
-// form is to close. "Cansel" writes nothing, so an earlier "Apply" stays.
-bool OnDecision(Decision decision, settings::ProfileStore& store, std::string_view programFolder,
-                TwipsPerPixel twipsPerPixel, const OptionState& state);
+struct DecisionOutcome {
+    bool close = false;
+    std::optional<std::string> message;  // to show (OK button, the program's title) when the save failed
+};
+
+// "OK" and "Apply" save; "OK" and "Cansel" close the form. "Cansel" writes nothing, so an earlier "Apply" stays. A
+// save that failed keeps the form open and says why.
+DecisionOutcome OnDecision(Decision decision, settings::ProfileStore& store, std::string_view programFolder,
+                           TwipsPerPixel twipsPerPixel, const OptionState& state);
+
+// The messages of a failed save and of a settings file that could not be read when the form opened.
+std::string SaveFailedMessage(std::string_view programFolder, std::string_view reason);
+std::string UnreadableMessage(std::string_view programFolder);
 
 // A stored position in twips as the field shows it: taken as a 16-bit signed
 // number (beyond it, clamped), divided by twips per pixel and kept to 7

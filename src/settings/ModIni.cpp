@@ -14,7 +14,7 @@ std::int32_t IniFile::GetInt(std::string_view section, std::string_view key, std
     return store_.ReadInt(path_, section, key, defaultValue);
 }
 
-std::vector<std::pair<std::string, std::string>> IniFile::GetSection(std::string_view section) const {
+ProfileEntries IniFile::GetSection(std::string_view section) const {
     return store_.ReadSection(path_, section);
 }
 

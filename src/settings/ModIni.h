@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,8 +27,12 @@ public:
     std::vector<std::string> GetIniKeyNames(std::string_view section) const;
     std::int32_t GetInt(std::string_view section, std::string_view key, std::int32_t defaultValue) const;
     // Every key line of the section: name and value as stored.
-    std::vector<std::pair<std::string, std::string>> GetSection(std::string_view section) const;
+    ProfileEntries GetSection(std::string_view section) const;
 
+    // Whether the file could be read (a missing file counts: there is nothing in it to lose).
+    ReadStatus Status() const { return store_.Status(path_); }
+    // One save of several edits, all or nothing.
+    Outcome Save(const std::function<void(ProfileEditor&)>& edits) const { return store_.Save(path_, edits); }
     bool WriteString(std::string_view section, std::string_view key, std::optional<std::string_view> value) const;
     bool WriteInt(std::string_view section, std::string_view key, std::int64_t value) const;
     bool RemoveSection(std::string_view section) const;

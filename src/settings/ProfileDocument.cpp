@@ -1,6 +1,8 @@
 #include "settings/ProfileDocument.h"
 
+#include <algorithm>
 #include <limits>
+#include <map>
 #include <unordered_set>
 
 #include "settings/TextCodec.h"
@@ -126,173 +128,164 @@ std::string DecodeAnsiLine(std::string_view raw, settings::CodePage& codePage, b
     return out;
 }
 
-// A line of an ANSI file that is going over to UTF-8. Its readable characters
-// become UTF-8 and its bad bytes stay as they are, as long as the result reads
-// back as the same text; otherwise (bad bytes that happen to form UTF-8) the
-// text is written, so that the file means what it meant.
-std::string UndecodedAnsiLineAsUtf8(const ProfileDocument::Line& line, settings::CodePage& codePage) {
+// A line of an ANSI file that is going over to UTF-8. Its readable characters become UTF-8 and its bad bytes stay
+// as they are, as long as the result reads back as the same text; otherwise (bad bytes that happen to form UTF-8)
+// the text is written, so that the file means what it meant.
+std::string AnsiLineAsUtf8(std::string_view raw, CodePage& codePage) {
     bool exact = true;
     std::string mixed;
-    DecodeAnsiLine(line.raw, codePage, exact, &mixed);
-    return PatchUtf8(mixed) == line.text ? mixed : line.text;
+    const std::string text = DecodeAnsiLine(raw, codePage, exact, &mixed);
+    if (exact) return text;
+    return PatchUtf8(mixed) == text ? mixed : text;
 }
+
+std::string_view Bom(FileEncoding encoding) {
+    switch (encoding) {
+        case FileEncoding::Utf8Bom:
+            return kUtf8Bom;
+        case FileEncoding::Utf16LeBom:
+            return kUtf16LeBom;
+        case FileEncoding::Ansi:
+            break;
+    }
+    return {};
+}
+
+std::uint32_t Offset(std::size_t value) { return static_cast<std::uint32_t>(value); }
 
 }  // namespace
 
-ProfileDocument ProfileDocument::FromBytes(std::string_view bytes, settings::CodePage& codePage) {
+ProfileDocument ProfileDocument::FromBytes(std::string_view bytes, CodePage& codePage) {
     ProfileDocument document;
-    std::string_view body = bytes;
-    if (body.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
+    document.codePage_ = &codePage;
+    if (bytes.starts_with(kUtf8Bom)) {
         document.encoding_ = FileEncoding::Utf8Bom;
-        body.remove_prefix(kUtf8Bom.size());
-    } else if (body.substr(0, kUtf16LeBom.size()) == kUtf16LeBom) {
+    } else if (bytes.starts_with(kUtf16LeBom)) {
         document.encoding_ = FileEncoding::Utf16LeBom;
-        body.remove_prefix(kUtf16LeBom.size());
     }
+    document.bytes_ = bytes;
+    document.Parse();
+    return document;
+}
+
+ProfileDocument ProfileDocument::FromText(std::string_view utf8, CodePage& codePage) {
+    ProfileDocument document;
+    document.codePage_ = &codePage;
+    if (IsAscii(utf8)) {
+        document.bytes_ = utf8;
+    } else if (auto ansi = codePage.FromUtf8(utf8)) {
+        document.bytes_ = *std::move(ansi);
+    } else {
+        document.encoding_ = FileEncoding::Utf8Bom;
+        document.bytes_ = std::string(kUtf8Bom) + std::string(utf8);
+    }
+    document.Parse();
+    return document;
+}
+
+bool ProfileDocument::Readable(std::string_view bytes) { return !bytes.starts_with("\xFE\xFF"); }
+
+void ProfileDocument::Parse() {
+    // Given back, not only emptied: the index of a large file is most of what the document costs.
+    lineBytes_ = {};
+    lineText_ = {};
+    text_ = {};
+    const std::size_t bom = Bom(encoding_).size();
+    const std::string_view body = std::string_view(bytes_).substr(bom);
+    // The text is the body itself when every line reads as it is: only then are no offsets of its own needed.
+    const bool same = (encoding_ == FileEncoding::Ansi && IsAscii(body)) ||
+                      (encoding_ == FileEncoding::Utf8Bom && IsUtf8(body));
     bool endingSeen = false;
-    const std::size_t unit = document.encoding_ == FileEncoding::Utf16LeBom ? 2 : 1;
+    const std::size_t unit = encoding_ == FileEncoding::Utf16LeBom ? 2 : 1;
     SplitLines(body, unit, [&](std::string_view raw, std::string_view ending) {
-        Line line;
-        line.raw = raw;
-        line.ending = ending;
-        switch (document.encoding_) {
+        lineBytes_.push_back(Offset(raw.data() - bytes_.data()));
+        if (!endingSeen && !ending.empty()) {
+            defaultEnding_ = ending;
+            endingSeen = true;
+        }
+        if (same) return;
+        lineText_.push_back(Offset(text_.size()));
+        bool exact = true;
+        switch (encoding_) {
             case FileEncoding::Ansi:
-                line.text = DecodeAnsiLine(raw, codePage, line.decoded);
+                text_ += DecodeAnsiLine(raw, *codePage_, exact);
                 break;
             case FileEncoding::Utf8Bom:
-                if (IsUtf8(raw)) {
-                    line.text = raw;
-                } else {
-                    line.text = PatchUtf8(raw);
-                    line.decoded = false;
-                }
+                text_ += PatchUtf8(raw);
                 break;
             case FileEncoding::Utf16LeBom:
-                line.text = Utf16LeToUtf8(raw, line.decoded);
+                text_ += Utf16LeToUtf8(raw, exact);
                 break;
         }
-        if (!endingSeen && !ending.empty()) {
-            document.defaultEnding_ = ending;
-            endingSeen = true;
-        }
-        document.lines_.push_back(std::move(line));
+        text_ += ending;
     });
-    document.Reindex();
-    return document;
+    Reindex();
 }
 
-ProfileDocument ProfileDocument::FromText(std::string_view utf8) {
-    ProfileDocument document;
-    bool endingSeen = false;
-    SplitLines(utf8, 1, [&](std::string_view text, std::string_view ending) {
-        Line line;
-        line.text = text;
-        line.ending = ending;
-        line.edited = true;  // there are no bytes in the file's encoding yet
-        if (!endingSeen && !ending.empty()) {
-            document.defaultEnding_ = ending;
-            endingSeen = true;
-        }
-        document.lines_.push_back(std::move(line));
-    });
-    document.Reindex();
-    return document;
+std::string_view ProfileDocument::Text() const {
+    if (!lineText_.empty()) return text_;
+    return std::string_view(bytes_).substr(Bom(encoding_).size());
 }
 
-std::string ProfileDocument::ToBytes(settings::CodePage& codePage) const {
-    std::string out;
-    switch (encoding_) {
-        case FileEncoding::Ansi: {
-            bool representable = true;
-            for (const Line& line : lines_) {
-                if (!line.edited) {
-                    out += line.raw;
-                } else if (IsAscii(line.text)) {
-                    out += line.text;
-                } else if (auto bytes = codePage.FromUtf8(line.text)) {
-                    out += *bytes;
-                } else {
-                    representable = false;
-                    break;
-                }
-                out += line.ending;
-            }
-            // An ANSI file must not begin like a byte-order mark (possible once
-            // the lines above such a line are removed): it would be read back
-            // in another encoding.
-            const bool looksMarked =
-                out.substr(0, kUtf8Bom.size()) == kUtf8Bom || out.substr(0, kUtf16LeBom.size()) == kUtf16LeBom;
-            if (representable && !looksMarked) return out;
-            // Some new text has no form in the code page. Rather than write "?"
-            // for it, the whole file goes to UTF-8, which both programs and the
-            // platform read by its byte-order mark. The bytes of a line that
-            // never decoded are kept where they can be.
-            out = kUtf8Bom;
-            for (const Line& line : lines_) {
-                out += (line.edited || line.decoded) ? line.text : UndecodedAnsiLineAsUtf8(line, codePage);
-                out += line.ending;
-            }
-            return out;
-        }
-        case FileEncoding::Utf8Bom:
-            out = kUtf8Bom;
-            for (const Line& line : lines_) {
-                out += line.edited ? line.text : line.raw;
-                out += line.ending;
-            }
-            return out;
-        case FileEncoding::Utf16LeBom:
-            out = kUtf16LeBom;
-            for (const Line& line : lines_) {
-                // A stray last byte of the file can stay only while nothing
-                // follows it; after it, every later unit would be off by one.
-                const bool strayByte = line.raw.size() % 2 != 0 && !line.ending.empty();
-                out += (line.edited || strayByte) ? Utf8ToUtf16Le(line.text) : line.raw;
-                out += Utf8ToUtf16Le(line.ending);
-            }
-            return out;
-    }
-    return out;
+std::string_view ProfileDocument::LineBytes(std::size_t line) const {
+    const std::size_t end = line + 1 < LineCount() ? lineBytes_[line + 1] : bytes_.size();
+    return std::string_view(bytes_).substr(lineBytes_[line], end - lineBytes_[line]);
+}
+
+std::string_view ProfileDocument::LineEnding(std::size_t line) const {
+    const std::size_t start = lineText_.empty() ? lineBytes_[line] - Bom(encoding_).size() : lineText_[line];
+    std::size_t end = Text().size();
+    if (line + 1 < LineCount()) end = lineText_.empty() ? lineBytes_[line + 1] - Bom(encoding_).size() : lineText_[line + 1];
+    const std::string_view whole = Text().substr(start, end - start);
+    if (whole.ends_with("\r\n")) return whole.substr(whole.size() - 2);
+    if (whole.ends_with('\n') || whole.ends_with('\r')) return whole.substr(whole.size() - 1);
+    return {};
+}
+
+std::string_view ProfileDocument::LineText(std::size_t line) const {
+    const std::size_t start = lineText_.empty() ? lineBytes_[line] - Bom(encoding_).size() : lineText_[line];
+    const std::string_view ending = LineEnding(line);
+    return Text().substr(start, static_cast<std::size_t>(ending.data() - Text().data()) + ending.size() - start -
+                                    ending.size());
 }
 
 void ProfileDocument::Reindex() {
-    sections_.clear();
+    sections_.assign(1, Section{0, 0, kNoLine, 0, 0, 0});
     keys_.clear();
-    sections_.push_back(Section{"", kNoLine, 0, 0, 0});
-    std::unordered_set<std::string> namesInSection;  // folded
-    for (std::size_t i = 0; i < lines_.size(); ++i) {
-        const std::string_view text = Trim(lines_[i].text);
+    const std::string_view all = Text();
+    auto at = [&](std::string_view part) { return Offset(part.data() - all.data()); };
+    for (std::size_t i = 0; i < LineCount(); ++i) {
+        const std::string_view text = Trim(LineText(i));
         if (text.empty() || text.front() == ';') continue;
         if (text.front() == '[') {
-            // The name runs to the last "]", so "[a]b]" is section "a]b" and
-            // "[s] note" is "s". A "[" line without "]" is no header and,
-            // like any other line that is not a key, is passed over.
+            // The name runs to the last "]", so "[a]b]" is section "a]b" and "[s] note" is "s". A "[" line without
+            // "]" is no header and, like any other line that is not a key, is passed over.
             const auto close = text.rfind(']');
             if (close == std::string_view::npos) continue;
             sections_.back().end = i;
-            sections_.push_back(
-                Section{std::string(Trim(text.substr(1, close - 1))), i, 0, keys_.size(), keys_.size()});
-            namesInSection.clear();
+            const std::string_view name = Trim(text.substr(1, close - 1));
+            sections_.push_back(Section{at(name), Offset(name.size()), i, 0, keys_.size(), keys_.size()});
             continue;
         }
         const auto equals = text.find('=');
         if (equals == std::string_view::npos) continue;
         const std::string_view name = Trim(text.substr(0, equals));
         const std::string_view stored = Trim(text.substr(equals + 1));
-        const bool first = namesInSection.insert(Folded(name)).second;
-        keys_.push_back(Key{i, std::string(name), std::string(stored), std::string(Unquote(stored)), first});
+        const std::string_view value = Unquote(stored);
+        keys_.push_back(Key{Offset(i), at(name), Offset(name.size()), at(value), Offset(value.size()),
+                            value.size() != stored.size()});
         sections_.back().endKey = keys_.size();
     }
-    sections_.back().end = lines_.size();
+    sections_.back().end = LineCount();
 }
 
 const ProfileDocument::Section* ProfileDocument::FindSection(std::string_view name) const {
     name = Trim(name);
     for (const Section& section : sections_) {
-        // The lines above the first header are section "" only once they
-        // hold a key; otherwise a "[]" further down is the first of that name.
+        // The lines above the first header are section "" only once they hold a key; otherwise a "[]" further
+        // down is the first of that name.
         if (section.header == kNoLine && section.firstKey == section.endKey) continue;
-        if (SameName(section.name, name)) return &section;
+        if (SameName(View(section.nameAt, section.nameLength), name)) return &section;
     }
     return nullptr;
 }
@@ -300,7 +293,7 @@ const ProfileDocument::Section* ProfileDocument::FindSection(std::string_view na
 const ProfileDocument::Key* ProfileDocument::FindKey(const Section& section, std::string_view name) const {
     name = Trim(name);
     for (std::size_t i = section.firstKey; i < section.endKey; ++i) {
-        if (SameName(keys_[i].name, name)) return &keys_[i];
+        if (SameName(View(keys_[i].nameAt, keys_[i].nameLength), name)) return &keys_[i];
     }
     return nullptr;
 }
@@ -310,24 +303,33 @@ std::optional<std::string> ProfileDocument::GetString(std::string_view section, 
     if (found == nullptr) return std::nullopt;
     const Key* entry = FindKey(*found, key);
     if (entry == nullptr) return std::nullopt;
-    return entry->value;
+    return std::string(View(entry->valueAt, entry->valueLength));
 }
 
 std::vector<std::string> ProfileDocument::KeyNames(std::string_view section) const {
     std::vector<std::string> names;
     const Section* found = FindSection(section);
     if (found == nullptr) return names;
+    // Each name once, as the first of its duplicates.
+    std::unordered_set<std::string> seen;
     for (std::size_t i = found->firstKey; i < found->endKey; ++i) {
-        if (keys_[i].first) names.push_back(keys_[i].name);
+        const std::string_view name = View(keys_[i].nameAt, keys_[i].nameLength);
+        if (seen.insert(Folded(name)).second) names.emplace_back(name);
     }
     return names;
 }
 
-std::vector<std::pair<std::string, std::string>> ProfileDocument::SectionEntries(std::string_view section) const {
-    std::vector<std::pair<std::string, std::string>> entries;
+std::string_view ProfileDocument::Stored(const Key& key) const {
+    return key.quoted ? View(key.valueAt - 1, key.valueLength + 2) : View(key.valueAt, key.valueLength);
+}
+
+ProfileEntries ProfileDocument::SectionEntries(std::string_view section) const {
+    ProfileEntries entries;
     const Section* found = FindSection(section);
     if (found == nullptr) return entries;
-    for (std::size_t i = found->firstKey; i < found->endKey; ++i) entries.emplace_back(keys_[i].name, keys_[i].stored);
+    for (std::size_t i = found->firstKey; i < found->endKey; ++i) {
+        entries.emplace_back(View(keys_[i].nameAt, keys_[i].nameLength), Stored(keys_[i]));
+    }
     return entries;
 }
 
@@ -336,91 +338,198 @@ bool ProfileDocument::HasSection(std::string_view section) const { return FindSe
 std::vector<std::string> ProfileDocument::SectionNames() const {
     std::vector<std::string> names;
     for (const Section& section : sections_) {
-        if (FindSection(section.name) == &section) names.push_back(section.name);
+        const std::string_view name = View(section.nameAt, section.nameLength);
+        if (FindSection(name) == &section) names.emplace_back(name);
     }
     return names;
 }
 
-void ProfileDocument::InsertLine(std::size_t at, std::string text) {
-    // Only the last line can lack an end; a line placed after it needs one there.
-    if (at > 0 && lines_[at - 1].ending.empty()) lines_[at - 1].ending = defaultEnding_;
-    Line line;
-    line.text = std::move(text);
-    line.ending = defaultEnding_;
-    line.edited = true;
-    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), std::move(line));
+// --- Edits ------------------------------------------------------------------------------------------------------
+
+bool ProfileDocument::EncodeLine(std::string_view text, std::string& out) const {
+    switch (encoding_) {
+        case FileEncoding::Ansi:
+            if (IsAscii(text)) {
+                out += text;
+            } else if (auto bytes = codePage_ ? codePage_->FromUtf8(text) : std::nullopt) {
+                out += *bytes;
+            } else {
+                return false;
+            }
+            return true;
+        case FileEncoding::Utf8Bom:
+            out += text;
+            return true;
+        case FileEncoding::Utf16LeBom:
+            out += Utf8ToUtf16Le(text);
+            return true;
+    }
+    return false;
+}
+
+void ProfileDocument::ConvertToUtf8() {
+    // Some new text has no form in the code page. Rather than write "?" for it, the whole file goes to UTF-8, which
+    // both programs and the platform read by its byte-order mark. The bytes of a line that never decoded are kept
+    // where they can be.
+    std::string out(kUtf8Bom);
+    for (std::size_t i = 0; i < LineCount(); ++i) {
+        const std::string_view ending = LineEnding(i);
+        const std::string_view raw = LineBytes(i);
+        out += AnsiLineAsUtf8(raw.substr(0, raw.size() - ending.size()), *codePage_);
+        out += ending;
+    }
+    encoding_ = FileEncoding::Utf8Bom;
+    bytes_ = std::move(out);
+    Parse();
+}
+
+void ProfileDocument::Rebuild(std::vector<Piece> pieces) {
+    std::erase_if(pieces, [](const Piece& piece) { return piece.first != kNoLine && piece.count == 0; });
+    for (;;) {
+        std::string out(Bom(encoding_));
+        std::string ending;
+        EncodeLine(defaultEnding_, ending);
+        bool encoded = true;
+        for (std::size_t p = 0; p < pieces.size() && encoded; ++p) {
+            const Piece& piece = pieces[p];
+            const bool last = p + 1 == pieces.size();
+            if (piece.first == kNoLine) {
+                encoded = EncodeLine(piece.text, out);
+                if (piece.ending) {
+                    EncodeLine(*piece.ending, out);
+                } else {
+                    out += ending;
+                }
+                continue;
+            }
+            for (std::size_t line = piece.first; line < piece.first + piece.count; ++line) {
+                // Only the last line can lack an end; a line placed after it needs one there. A stray last byte of a
+                // UTF-16 file can stay only while nothing follows it: after it every unit would be off by one.
+                const bool needsEnding = LineEnding(line).empty() && !(last && line + 1 == piece.first + piece.count);
+                if (!needsEnding) {
+                    out += LineBytes(line);
+                } else if (encoding_ == FileEncoding::Utf16LeBom && LineBytes(line).size() % 2 != 0) {
+                    EncodeLine(LineText(line), out);
+                    out += ending;
+                } else {
+                    out += LineBytes(line);
+                    out += ending;
+                }
+            }
+        }
+        // An ANSI file must not begin like a byte-order mark: it would be read back in another encoding.
+        if (encoded && encoding_ == FileEncoding::Ansi && (out.starts_with(kUtf8Bom) || out.starts_with(kUtf16LeBom))) {
+            encoded = false;
+        }
+        if (encoded) {
+            bytes_ = std::move(out);
+            ++revision_;
+            Parse();
+            return;
+        }
+        ConvertToUtf8();  // keeps the lines and their numbers; the next round encodes as UTF-8
+    }
 }
 
 void ProfileDocument::SetString(std::string_view section, std::string_view key, std::optional<std::string_view> value) {
     const std::string_view sectionName = Trim(section);
     const std::string_view keyName = Trim(key);
     const Section* found = FindSection(sectionName);
+    const std::size_t lines = LineCount();
 
     if (!value) {
         if (found == nullptr) return;
-        // Every copy goes, not just the first: otherwise the next one would
-        // surface and the key would seem to come back with an older value.
-        std::vector<std::size_t> doomed;
+        // Every copy goes, not just the first: otherwise the next one would surface and the key would seem to come
+        // back with an older value.
+        std::vector<Piece> kept;
+        std::size_t from = 0;
         for (std::size_t i = found->firstKey; i < found->endKey; ++i) {
-            if (SameName(keys_[i].name, keyName)) doomed.push_back(keys_[i].line);
+            if (!SameName(View(keys_[i].nameAt, keys_[i].nameLength), keyName)) continue;
+            kept.push_back(Keep(from, keys_[i].line - from));
+            from = keys_[i].line + 1;
         }
-        if (doomed.empty()) return;
-        for (auto it = doomed.rbegin(); it != doomed.rend(); ++it) {
-            lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(*it));
-        }
-        Reindex();
+        if (kept.empty()) return;
+        kept.push_back(Keep(from, lines - from));
+        Rebuild(std::move(kept));
         return;
     }
 
     if (found != nullptr) {
         if (const Key* entry = FindKey(*found, keyName)) {
-            // The line is written anew as the platform writes it, keeping the
-            // key's own spelling: indentation and blanks around "=" go.
-            Line& line = lines_[entry->line];
-            line.text = entry->name + "=" + std::string(*value);
-            line.raw.clear();
-            line.edited = true;
-            line.decoded = true;
+            // The value it holds already: the file stays as it is.
+            if (View(entry->valueAt, entry->valueLength) == *value) return;
+            // The line is written anew as the platform writes it, keeping the key's own spelling: indentation and
+            // blanks around "=" go.
+            const std::size_t line = entry->line;
+            Rebuild({Keep(0, line),
+                     New(std::string(View(entry->nameAt, entry->nameLength)) + "=" + std::string(*value),
+                         std::string(LineEnding(line))),
+                     Keep(line + 1, lines - line - 1)});
         } else {
-            // After the section's last key, so that blank lines and comments
-            // that end the section stay between it and the next header.
+            // After the section's last key, so that blank lines and comments that end the section stay between it
+            // and the next header.
             const std::size_t at =
                 found->firstKey != found->endKey ? keys_[found->endKey - 1].line + 1 : found->header + 1;
-            InsertLine(at, std::string(keyName) + "=" + std::string(*value));
+            Rebuild({Keep(0, at), New(std::string(keyName) + "=" + std::string(*value)), Keep(at, lines - at)});
         }
     } else if (sectionName.empty()) {
-        InsertLine(0, std::string(keyName) + "=" + std::string(*value));
+        Rebuild({New(std::string(keyName) + "=" + std::string(*value)), Keep(0, lines)});
     } else {
-        // Appended piece by piece: GCC 12 sees a false overlap in "[" + std::string(...) (-Wrestrict).
         std::string header(1, '[');
         header.append(sectionName).push_back(']');
-        InsertLine(lines_.size(), std::move(header));
-        InsertLine(lines_.size(), std::string(keyName) + "=" + std::string(*value));
+        Rebuild({Keep(0, lines), New(std::move(header)), New(std::string(keyName) + "=" + std::string(*value))});
     }
-    Reindex();
 }
 
-void ProfileDocument::RemoveSection(std::string_view section) {
+void ProfileDocument::RemoveSection(std::string_view section) { ReplaceSection(section, std::nullopt); }
+
+void ProfileDocument::SetSection(std::string_view section, const ProfileEntries& entries) {
+    ReplaceSection(section, entries);
+}
+
+void ProfileDocument::ReplaceSection(std::string_view section, const std::optional<ProfileEntries>& entries) {
     const std::string_view name = Trim(section);
-    std::vector<std::pair<std::size_t, std::size_t>> doomed;  // line ranges, ascending
+    std::vector<Piece> pieces;
+    std::map<std::pair<std::string_view, std::string_view>, std::size_t> held;  // entry -> its first line
+    std::size_t from = 0;
+    std::size_t named = 0;
     for (const Section& candidate : sections_) {
-        if (!SameName(candidate.name, name)) continue;
+        if (!SameName(View(candidate.nameAt, candidate.nameLength), name)) continue;
+        if (candidate.header != kNoLine || candidate.firstKey != candidate.endKey) ++named;
+        for (std::size_t i = candidate.firstKey; i < candidate.endKey; ++i) {
+            held.emplace(std::pair(View(keys_[i].nameAt, keys_[i].nameLength), Stored(keys_[i])), keys_[i].line);
+        }
         if (candidate.header == kNoLine) {
-            // Above the first header only the keys go; comments at the top
-            // describe the file, not the unnamed section.
+            // Above the first header only the keys go; comments at the top describe the file, not the unnamed section.
             for (std::size_t i = candidate.firstKey; i < candidate.endKey; ++i) {
-                doomed.emplace_back(keys_[i].line, keys_[i].line + 1);
+                pieces.push_back(Keep(from, keys_[i].line - from));
+                from = keys_[i].line + 1;
             }
         } else {
-            doomed.emplace_back(candidate.header, candidate.end);
+            pieces.push_back(Keep(from, candidate.header - from));
+            from = candidate.end;
         }
     }
-    if (doomed.empty()) return;
-    for (auto it = doomed.rbegin(); it != doomed.rend(); ++it) {
-        lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(it->first),
-                     lines_.begin() + static_cast<std::ptrdiff_t>(it->second));
+    if (entries && named == 1 && SectionEntries(name) == *entries) return;
+    // No entries is no section: a save of an empty launcher list leaves no empty "[App]" behind.
+    const bool keep = entries && !entries->empty();
+    if (!keep && pieces.empty()) return;
+    pieces.push_back(Keep(from, LineCount() - from));
+    if (keep) {
+        std::vector<Piece> section;
+        if (!name.empty()) {
+            std::string header(1, '[');
+            header.append(name).push_back(']');
+            section.push_back(New(std::move(header)));
+        }
+        for (const auto& [key, value] : *entries) {
+            const auto it = held.find({key, value});
+            section.push_back(it != held.end() ? Keep(it->second, 1) : New(key + "=" + value));
+        }
+        // The unnamed section lives above the first header; any other goes to the end.
+        pieces.insert(name.empty() ? pieces.begin() : pieces.end(), section.begin(), section.end());
     }
-    Reindex();
+    Rebuild(std::move(pieces));
 }
 
 std::int32_t ParseProfileInt(const std::optional<std::string>& value, std::int32_t defaultValue) {

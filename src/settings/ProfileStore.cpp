@@ -1,95 +1,144 @@
 #include "settings/ProfileStore.h"
 
 namespace velmora::settings {
+namespace {
 
-ProfileStore::ProfileStore(settings::FileSystem& files, settings::CodePage& codePage)
-    : files_(files), codePage_(codePage) {}
+// In the programs' own words: the user sees them in the message that names the file.
+constexpr std::string_view kLockedReason = "ほかのプログラムが設定ファイルを保存中です。";
+constexpr std::string_view kUnreadableReason = "設定ファイルを読み込めなかったため、書き換えません。";
+constexpr std::string_view kTooLargeReason = "設定ファイルが大きすぎます（16 MB まで）。";
+constexpr std::string_view kRefusedReason = "改行や NUL 文字を含む値は保存できません。";
 
-const ProfileDocument& ProfileStore::Load(const std::string& path, bool* unreadable) {
-    const std::optional<settings::FileStamp> stamp = files_.Stamp(path);
-    auto cached = cache_.find(path);
-    if (!stamp) {
-        if (cached != cache_.end()) cache_.erase(cached);
-        return missing_;
-    }
-    if (cached != cache_.end() && cached->second.stamp == *stamp) return cached->second.document;
+}  // namespace
 
-    // The stamp is taken before the bytes: if the file changes in between,
-    // the stamp kept is older than the content, which costs one more read
-    // later but never serves stale content.
-    std::optional<std::string> bytes = files_.ReadAll(path);
-    if (!bytes) {
-        if (cached != cache_.end()) cache_.erase(cached);
-        if (unreadable != nullptr) *unreadable = files_.FileExists(path);
-        return missing_;
+bool ProfileEditor::Refuse(std::string_view text, bool isName) {
+    // A line break would make a new line of its own: another key, or a section. A name with "=" would end at it.
+    if (text.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos &&
+        (!isName || text.find('=') == std::string_view::npos)) {
+        return false;
     }
-    Cached fresh{*stamp, ProfileDocument::FromBytes(*bytes, codePage_)};
-    if (cached != cache_.end()) {
-        cached->second = std::move(fresh);
-        return cached->second.document;
-    }
-    return cache_.emplace(path, std::move(fresh)).first->second.document;
-}
-
-bool ProfileStore::Store(const std::string& path, ProfileDocument document) {
-    const std::string bytes = document.ToBytes(codePage_);
-    if (!files_.WriteAllAtomic(path, bytes)) return false;  // the cache still holds what the file holds
-    const std::optional<settings::FileStamp> stamp = files_.Stamp(path);
-    if (!stamp) {
-        cache_.erase(path);
-        return true;
-    }
-    // Kept as the written bytes read back, not as the edited document: the
-    // save may have changed the encoding (text the code page cannot hold), and
-    // the cache must be exactly what the next reader of the file would see.
-    // Should another writer slip in between the write and the stamp, the
-    // stamps of its later writes still differ from this one.
-    cache_.insert_or_assign(path, Cached{*stamp, ProfileDocument::FromBytes(bytes, codePage_)});
+    refused_ = kRefusedReason;
     return true;
 }
 
+void ProfileEditor::Set(std::string_view section, std::string_view key, std::optional<std::string_view> value) {
+    if (Refuse(section, false) || Refuse(key, true) || (value && Refuse(*value, false))) return;
+    edits_.push_back([section = std::string(section), key = std::string(key),
+                      value = value ? std::optional<std::string>(*value) : std::nullopt](ProfileDocument& document) {
+        document.SetString(section, key, value);
+    });
+}
+
+void ProfileEditor::SetInt(std::string_view section, std::string_view key, std::int64_t value) {
+    Set(section, key, std::to_string(value));
+}
+
+void ProfileEditor::RemoveSection(std::string_view section) {
+    edits_.push_back([section = std::string(section)](ProfileDocument& document) { document.RemoveSection(section); });
+}
+
+void ProfileEditor::SetSection(std::string_view section, const ProfileEntries& entries) {
+    if (Refuse(section, false)) return;
+    for (const auto& [key, value] : entries) {
+        if (Refuse(key, true) || Refuse(value, false)) return;
+    }
+    edits_.push_back([section = std::string(section), entries](ProfileDocument& document) {
+        document.SetSection(section, entries);
+    });
+}
+
+ProfileStore::Loaded ProfileStore::Load(const std::string& path) {
+    const std::optional<FileStamp> stamp = files_.Stamp(path);
+    auto cached = cache_.find(path);
+    if (!stamp) {
+        if (cached != cache_.end()) cache_.erase(cached);
+        return {missing_, ReadStatus::Missing, {}};
+    }
+    if (cached != cache_.end() && cached->second.stamp == *stamp) return {cached->second.document, ReadStatus::Read, {}};
+
+    ReadResult read = files_.Read(path);
+    if (read.status == ReadStatus::Read && !ProfileDocument::Readable(read.bytes)) read.status = ReadStatus::Unreadable;
+    if (read.status != ReadStatus::Read) {
+        if (cached != cache_.end()) cache_.erase(cached);
+        return {missing_, read.status, std::move(read.reason)};
+    }
+    ProfileDocument document = ProfileDocument::FromBytes(read.bytes, codePage_);
+    // Kept only under a stamp the bytes are known to belong to: had the file changed between the stamp and the
+    // read, these bytes are served once and read again next time.
+    if (files_.Stamp(path) != stamp) {
+        scratch_ = std::move(document);
+        return {scratch_, ReadStatus::Read, {}};
+    }
+    auto& slot = cache_.insert_or_assign(path, Cached{*stamp, std::move(document)}).first->second;
+    return {slot.document, ReadStatus::Read, {}};
+}
+
+ReadStatus ProfileStore::Status(const std::string& path) { return Load(path).status; }
+
 std::optional<std::string> ProfileStore::ReadString(const std::string& path, std::string_view section,
                                                     std::string_view key) {
-    return Load(path).GetString(section, key);
+    return Load(path).document.GetString(section, key);
 }
 
 std::int32_t ProfileStore::ReadInt(const std::string& path, std::string_view section, std::string_view key,
                                    std::int32_t defaultValue) {
-    return ParseProfileInt(Load(path).GetString(section, key), defaultValue);
+    return ParseProfileInt(Load(path).document.GetString(section, key), defaultValue);
 }
 
 std::vector<std::string> ProfileStore::ReadKeyNames(const std::string& path, std::string_view section) {
-    return Load(path).KeyNames(section);
+    return Load(path).document.KeyNames(section);
 }
 
-std::vector<std::pair<std::string, std::string>> ProfileStore::ReadSection(const std::string& path,
-                                                                           std::string_view section) {
-    return Load(path).SectionEntries(section);
+ProfileEntries ProfileStore::ReadSection(const std::string& path, std::string_view section) {
+    return Load(path).document.SectionEntries(section);
+}
+
+Outcome ProfileStore::Save(const std::string& path, const std::function<void(ProfileEditor&)>& edits) {
+    ProfileEditor editor;
+    edits(editor);
+    if (!editor.refused_.empty()) return Outcome::Failed(editor.refused_);
+    // The other program may be saving this very moment: its save ends before ours reads the file.
+    const std::unique_ptr<FileLock> lock = files_.Lock(path, kLockTimeoutMs);
+    if (!lock) return Outcome::Failed(std::string(kLockedReason));
+    const Loaded current = Load(path);
+    if (current.status == ReadStatus::TooLarge) return Outcome::Failed(std::string(kTooLargeReason));
+    // Writing would replace content we never saw.
+    if (current.status == ReadStatus::Unreadable) {
+        return Outcome::Failed(std::string(kUnreadableReason) + (current.reason.empty() ? "" : "\r\n" + current.reason));
+    }
+    // The cached document itself is edited, not a copy of it: a large file is then held once. It leaves the cache
+    // until the new bytes are on disk.
+    const bool cached = &current.document != &missing_ && &current.document != &scratch_;
+    std::optional<FileStamp> stamp;
+    ProfileDocument edited = cached ? ProfileDocument() : current.document;
+    if (cached) {
+        auto node = cache_.extract(path);
+        stamp = node.mapped().stamp;
+        edited = std::move(node.mapped().document);
+    }
+    const std::uint64_t before = edited.Revision();
+    for (const auto& edit : editor.edits_) edit(edited);
+    // Nothing to change: the file is left alone (an unchanged save rewrites nothing, and removing what is not there
+    // creates no file).
+    if (edited.Revision() == before) {
+        if (stamp) cache_.insert_or_assign(path, Cached{*stamp, std::move(edited)});
+        return {};
+    }
+    if (Outcome written = files_.WriteAllAtomic(path, edited.Bytes()); !written) return written;
+    // Still under the lock, so the stamp is the one of our own bytes.
+    if (const std::optional<FileStamp> written = files_.Stamp(path)) {
+        cache_.insert_or_assign(path, Cached{*written, std::move(edited)});
+    }
+    return {};
 }
 
 bool ProfileStore::WriteString(const std::string& path, std::string_view section, std::string_view key,
                                std::optional<std::string_view> value) {
-    bool unreadable = false;
-    const ProfileDocument& current = Load(path, &unreadable);
-    if (unreadable) return false;  // writing would replace content we never saw
-    const std::optional<std::string> old = current.GetString(section, key);
-    // Nothing to change: the file is left alone (an unchanged save rewrites
-    // nothing, and removing what is not there creates no file).
-    if (!value && !old) return true;
-    if (value && old && *old == *value) return true;
-    ProfileDocument edited = current;
-    edited.SetString(section, key, value);
-    return Store(path, std::move(edited));
+    return Save(path, [&](ProfileEditor& editor) { editor.Set(section, key, value); }).ok;
 }
 
 bool ProfileStore::RemoveSection(const std::string& path, std::string_view section) {
-    bool unreadable = false;
-    const ProfileDocument& current = Load(path, &unreadable);
-    if (unreadable) return false;
-    if (!current.HasSection(section)) return true;
-    ProfileDocument edited = current;
-    edited.RemoveSection(section);
-    return Store(path, std::move(edited));
+    return Save(path, [&](ProfileEditor& editor) { editor.RemoveSection(section); }).ok;
 }
 
 }  // namespace velmora::settings

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <span>
 #include <string_view>
 
 #include "settings/ModIni.h"
@@ -53,13 +52,13 @@ inline constexpr SettingKey LineSel{"Velmora", "LineSel", 0, Writer::Option, tru
 inline constexpr std::string_view kAppSection = "App";
 inline constexpr std::string_view kTabSection = "Tab";
 
-// The whole table, in the order of the file's sections.
-std::span<const SettingKey> AllSettingKeys();
-
 // Typed access through the table.
 std::int32_t ReadSetting(const IniFile& file, const SettingKey& key);
 std::string ReadSettingText(const IniFile& file, const SettingKey& key);
 bool WriteSetting(const IniFile& file, const SettingKey& key, std::int64_t value);
 bool WriteSettingText(const IniFile& file, const SettingKey& key, std::string_view value);
+// The same as edits of a save.
+void SetSetting(ProfileEditor& editor, const SettingKey& key, std::int64_t value);
+void SetSettingText(ProfileEditor& editor, const SettingKey& key, std::string_view value);
 
 }  // namespace velmora::settings

@@ -63,6 +63,9 @@ void MainForm::OnLoad() {
     window.ClearTabs(Strip::Explorer1);
     window.ClearTabs(Strip::Explorer2);
     window.ClearTabs(Strip::Apps);
+    const settings::ReadStatus status = settings_.Status();
+    settingsReadable_ = status != settings::ReadStatus::Unreadable && status != settings::ReadStatus::TooLarge;
+    if (!settingsReadable_) window.ShowMessage(std::string(kUnreadableText) + settings_.path(), desktop_.program.title);
     RestoreState();
     if (!CaptureExplorer(0) || !CaptureExplorer(1)) return;
     // Last, so that no hotkey reaches a form that is still being set up.
@@ -184,32 +187,42 @@ void MainForm::OnUnload() {
 }
 
 void MainForm::SaveState() {
+    // A file that was there but could not be read is not replaced by what this run knows: it may hold everything.
+    if (!settingsReadable_) return;
     platform::MainWindow& window = desktop_.window;
     // Read again: the settings program may have changed it while we ran.
-    if (settings::ReadSetting(settings_, keys::Window) == 1) {
-        const WindowState state = window.GetState();
-        settings::WriteSetting(settings_, keys::State, static_cast<int>(state));
-        settings::WriteSetting(settings_, keys::Bar1, WholeTwips(layout_.SplitBarPosition(0)));
-        settings::WriteSetting(settings_, keys::Bar2, WholeTwips(layout_.SplitBarPosition(1)));
-        // A maximised or minimised window keeps the last normal place for the next start.
-        if (state == WindowState::Normal) {
-            const base::TwipsRect outer = window.OuterRect();
-            settings::WriteSetting(settings_, keys::X, WholeTwips(outer.left));
-            settings::WriteSetting(settings_, keys::Y, WholeTwips(outer.top));
-            settings::WriteSetting(settings_, keys::W, WholeTwips(outer.width));
-            settings::WriteSetting(settings_, keys::H, WholeTwips(outer.height));
+    const bool rememberWindow = settings::ReadSetting(settings_, keys::Window) == 1;
+    const WindowState state = window.GetState();
+    const base::TwipsRect outer = window.OuterRect();
+    std::array<std::optional<std::string>, 2> tabs{explorers_[0].SavedTabs(), explorers_[1].SavedTabs()};
+    const settings::Outcome saved = settings_.Save([&](settings::ProfileEditor& edit) {
+        if (rememberWindow) {
+            settings::SetSetting(edit, keys::State, static_cast<int>(state));
+            settings::SetSetting(edit, keys::Bar1, WholeTwips(layout_.SplitBarPosition(0)));
+            settings::SetSetting(edit, keys::Bar2, WholeTwips(layout_.SplitBarPosition(1)));
+            // A maximised or minimised window keeps the last normal place for the next start.
+            if (state == WindowState::Normal) {
+                settings::SetSetting(edit, keys::X, WholeTwips(outer.left));
+                settings::SetSetting(edit, keys::Y, WholeTwips(outer.top));
+                settings::SetSetting(edit, keys::W, WholeTwips(outer.width));
+                settings::SetSetting(edit, keys::H, WholeTwips(outer.height));
+            }
         }
-    }
-    for (std::size_t view = 0; view < kViewItems.size(); ++view) {
-        if (window.IsChecked(kViewItems[view])) settings::WriteSetting(settings_, keys::View, static_cast<int>(view));
-    }
-    settings::WriteSetting(settings_, keys::ViewApl, window.IsChecked(MenuItem::ViewAppPane) ? -1 : 0);
-    for (std::size_t pane = 0; pane < 2; ++pane) {
+        for (std::size_t view = 0; view < kViewItems.size(); ++view) {
+            if (window.IsChecked(kViewItems[view])) settings::SetSetting(edit, keys::View, static_cast<int>(view));
+        }
+        settings::SetSetting(edit, keys::ViewApl, window.IsChecked(MenuItem::ViewAppPane) ? -1 : 0);
         // No tabs: the key goes.
-        const std::optional<std::string> value = explorers_[pane].SavedTabs();
-        settings_.WriteString(settings::kTabSection, kTabKeys[pane],
-                              value ? std::optional<std::string_view>(*value) : std::nullopt);
-    }
+        for (std::size_t pane = 0; pane < 2; ++pane) {
+            edit.Set(settings::kTabSection, kTabKeys[pane],
+                     tabs[pane] ? std::optional<std::string_view>(*tabs[pane]) : std::nullopt);
+        }
+    });
+    if (!saved) desktop_.window.ShowMessage(SaveFailedText(saved.reason), desktop_.program.title);
+}
+
+std::string MainForm::SaveFailedText(std::string_view reason) const {
+    return "設定を保存できませんでした。\r\n" + settings_.path() + "\r\n" + std::string(reason);
 }
 
 // --- Events -----------------------------------------------------------------------------------------------------

@@ -26,6 +26,8 @@ public:
     static constexpr std::string_view kCaptureFailedText =
         "エクスプローラーの取り込み中にエラーが発生しました\r\nOSがVistaでUACが有効の場合は取り込みできません";
     static constexpr std::string_view kCaptureFailedTitle = "Velmora エラー";
+    static constexpr std::string_view kUnreadableText =
+        "設定ファイルを読み込めませんでした。既定の設定で起動します。終了時にもこのファイルは書き換えません。\r\n";
 
     MainForm(platform::Desktop& desktop, settings::ProfileStore& store);
     MainForm(const MainForm&) = delete;
@@ -69,6 +71,7 @@ private:
     // "オプション(&O)...": the settings program, then everything it may have changed, taken over without a restart.
     void RunOption();
     void SaveState();
+    std::string SaveFailedText(std::string_view reason) const;
     void FitHostedWindows();
     void ApplyListStyles();
 
@@ -87,6 +90,8 @@ private:
     platform::Desktop& desktop_;
     // setting.ini beside the program (settingsPath).
     const settings::IniFile settings_;
+    // False when setting.ini was there at start-up but could not be read: this run then never writes it.
+    bool settingsReadable_ = true;
     PaneLayout layout_;
     // True while the model is copied onto the controls: the frame resize events that raises are our own and need
     // no answer.

@@ -193,7 +193,16 @@ TEST_F(ExplorerPaneTest, TabsAddSelectAndGo) {
                                                                          "Explorer#1 Navigate2 C:\\Work\\Gone"}));
     // The folder could not be shown: its tab goes, the others stay.
     EXPECT_EQ(sim_.form.TabCount(Strip::Explorer1), 2);
-    // A location without a folder object adds nothing.
+    // A location without a folder object adds nothing, nor one whose name or path the saved tabs cannot hold.
+    for (const char* folder : {"C:\\Work\\a?b", "C:\\Work\\a|b"}) {
+        sim_.files.AddFolder(folder);
+        sim_.form.AddTab(Strip::Explorer1, "x");
+        sim_.form.SetTabTag(Strip::Explorer1, 3, folder);
+        sim_.form.SelectTab(Strip::Explorer1, 3);
+        sim_.form.RemoveTab(Strip::Explorer1, 3);
+        sim_.form.Click(MenuItem::FileAddTab1);
+        EXPECT_EQ(sim_.form.TabCount(Strip::Explorer1), 2) << folder;
+    }
     sim_.explorers.failingCalls.insert("FolderPath");
     sim_.form.Click(MenuItem::FileAddTab1);
     EXPECT_EQ(sim_.form.TabCount(Strip::Explorer1), 2);

@@ -165,6 +165,32 @@ TEST_F(MainFormTest, GeometryIsSavedOnlyWithWindowOneAndOnlyTheStateWhenNotNorma
     EXPECT_EQ(other.store.ReadString(kSettings, "setting", "X"), "5");
 }
 
+TEST_F(MainFormTest, ASettingsFileThatCannotBeReadIsSaidOnceAndNeverWritten) {
+    WriteSettings("[setting]\nwindow=1\nState=2\n[Tab]\n1=A?C:\\Work\\A");
+    const std::string before = *sim_.files.Bytes(kSettings);
+    sim_.files.unreadable.insert(kSettings);
+    Start();
+    ASSERT_EQ(sim_.form.messages.size(), 1u);
+    EXPECT_EQ(sim_.form.messages[0], std::string(shell::MainForm::kUnreadableText) + kSettings);
+    EXPECT_EQ(sim_.form.GetState(), platform::WindowState::Normal);  // the defaults
+    sim_.files.unreadable.clear();  // readable again by the end: still not written
+    Close();
+    EXPECT_EQ(sim_.files.Bytes(kSettings), before);
+    EXPECT_EQ(sim_.files.writes, 0);
+}
+
+TEST_F(MainFormTest, AShutdownSaveThatFailsSaysSoWithTheFileAndLeavesItAsItWas) {
+    WriteSettings("[setting]\nView=2");
+    Start();
+    sim_.form.Click(MenuItem::ViewOne);
+    sim_.files.failFromWrite = 1;
+    Close();
+    ASSERT_EQ(sim_.form.messages.size(), 1u);
+    EXPECT_EQ(sim_.form.messages[0], std::string("設定を保存できませんでした。\r\n") + kSettings + "\r\ndisk full");
+    EXPECT_EQ(Setting("setting", "View"), "2");
+    EXPECT_TRUE(sim_.form.unloaded);
+}
+
 TEST_F(MainFormTest, ExplorerWindowsNoLongerOursAreNotReleased) {
     Start();
     // The user closed pane 1's window; a stranger got its handle number.

@@ -1,6 +1,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,6 +9,8 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
+#include <utility>
 #include <mutex>
 #include <set>
 #include <string>
@@ -27,6 +30,7 @@ public:
     }
     int get() const { return fd_; }
     bool valid() const { return fd_ >= 0; }
+    int Release() { return std::exchange(fd_, -1); }
     // Closes now, so that a failing close (delayed write errors on some file
     // systems) can still be reported.
     bool Close() {
@@ -38,6 +42,18 @@ public:
 private:
     int fd_;
 };
+
+// Holds a lock taken on the descriptor; closing it releases the lock.
+class DescriptorLock final : public FileLock {
+public:
+    explicit DescriptorLock(int fd) : fd_(fd) {}
+
+private:
+    Descriptor fd_;
+};
+
+ReadResult Unreadable(int error) { return {ReadStatus::Unreadable, {}, std::strerror(error)}; }
+Outcome Failed(int error) { return Outcome::Failed(std::strerror(error)); }
 
 bool WriteFully(int fd, const std::string& bytes) {
     const char* data = bytes.data();
@@ -82,24 +98,27 @@ std::string ResolveTarget(const std::string& path) {
 
 class PosixFileSystem : public FileSystem {
 public:
-    std::optional<std::string> ReadAll(const std::string& path) override {
+    ReadResult Read(const std::string& path) override {
         Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-        if (!fd.valid()) return std::nullopt;
+        if (!fd.valid()) return errno == ENOENT ? ReadResult{} : Unreadable(errno);
         struct stat info {};
-        if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
-        std::string bytes;
-        bytes.reserve(static_cast<std::size_t>(info.st_size));
+        if (::fstat(fd.get(), &info) != 0) return Unreadable(errno);
+        if (!S_ISREG(info.st_mode)) return Unreadable(EISDIR);
+        if (static_cast<std::uint64_t>(info.st_size) > kMaxSettingsFileBytes) return {ReadStatus::TooLarge, {}, {}};
+        ReadResult result{ReadStatus::Read, {}, {}};
+        result.bytes.reserve(static_cast<std::size_t>(info.st_size));
         char buffer[65536];
         for (;;) {
             const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
             if (got < 0) {
                 if (errno == EINTR) continue;
-                return std::nullopt;
+                return Unreadable(errno);
             }
             if (got == 0) break;
-            bytes.append(buffer, static_cast<std::size_t>(got));
+            result.bytes.append(buffer, static_cast<std::size_t>(got));
+            if (result.bytes.size() > kMaxSettingsFileBytes) return {ReadStatus::TooLarge, {}, {}};
         }
-        return bytes;
+        return result;
     }
 
     std::optional<FileStamp> Stamp(const std::string& path) override {
@@ -113,14 +132,14 @@ public:
         return stamp;
     }
 
-    bool WriteAllAtomic(const std::string& path, const std::string& bytes) override {
+    Outcome WriteAllAtomic(const std::string& path, const std::string& bytes) override {
         const std::string target = ResolveTarget(path);
         const std::string folder = FolderOf(target);
         RemoveStaleTemporaries(target);
 
         struct stat old {};
         const bool replacing = ::stat(target.c_str(), &old) == 0;
-        if (replacing && !S_ISREG(old.st_mode)) return false;
+        if (replacing && !S_ISREG(old.st_mode)) return Failed(EISDIR);
 
         std::string temporary;
         int raw = -1;
@@ -129,9 +148,9 @@ public:
         for (int attempt = 0; attempt < 100 && raw < 0; ++attempt) {
             temporary = target + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++);
             raw = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (raw < 0 && errno != EEXIST) return false;
+            if (raw < 0 && errno != EEXIST) return Failed(errno);
         }
-        if (raw < 0) return false;
+        if (raw < 0) return Failed(EEXIST);
         Descriptor fd(raw);
 
         bool ok = true;
@@ -140,15 +159,30 @@ public:
         ok = fd.Close() && ok;
         ok = ok && ::rename(temporary.c_str(), target.c_str()) == 0;
         if (!ok) {
+            const int error = errno;
             ::unlink(temporary.c_str());
-            return false;
+            return Failed(error);
         }
         // The rename is only durable once the folder is flushed. Should that
         // fail, the new content is in place all the same: reporting failure
         // would claim the old file is still there.
         Descriptor folderFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         if (folderFd.valid()) ::fsync(folderFd.get());
-        return true;
+        return {};
+    }
+
+    std::unique_ptr<FileLock> Lock(const std::string& path, std::uint32_t timeoutMs) override {
+        // A file beside the settings, never replaced itself, so every program locks the same file. The lock goes
+        // with the descriptor, also when the process dies.
+        const std::string name = ResolveTarget(path) + ".lock";
+        Descriptor fd(::open(name.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666));
+        if (!fd.valid()) return nullptr;
+        for (std::uint32_t waited = 0;; waited += 10) {
+            if (::flock(fd.get(), LOCK_EX | LOCK_NB) == 0) return std::make_unique<DescriptorLock>(fd.Release());
+            if (errno != EWOULDBLOCK && errno != EINTR) return nullptr;
+            if (waited >= timeoutMs) return nullptr;
+            ::usleep(10000);
+        }
     }
 
     bool FileExists(const std::string& path) override {

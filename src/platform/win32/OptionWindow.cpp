@@ -10,6 +10,7 @@
 #include "platform/win32/OptionIds.h"
 #include "platform/win32/kit/Dpi.h"
 #include "platform/win32/kit/WinString.h"
+#include "settings/ModIni.h"
 
 namespace velmora::win32 {
 
@@ -122,6 +123,9 @@ LRESULT OptionWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
         case WM_DPICHANGED:
             OnDpiChanged(*reinterpret_cast<const RECT*>(lParam));
+            return 0;
+        case kShowUnreadable:
+            MessageBoxW(Hwnd(), Widen(option::UnreadableMessage(programFolder_)).c_str(), ids::kCaption, MB_OK);
             return 0;
         case WM_CLOSE:
             // The close box is "Cansel": nothing is written.
@@ -288,6 +292,11 @@ option::TwipsPerPixel OptionWindow::Scale() const {
 
 void OptionWindow::LoadSettings() {
     const option::OptionState state = option::LoadSettings(store_, programFolder_, Scale());
+    // Said once the form is on the screen, over it: the form shows the defaults and will not write over the file.
+    const settings::ReadStatus status = store_.Status(settings::SettingsPathFor(programFolder_));
+    if (status == settings::ReadStatus::Unreadable || status == settings::ReadStatus::TooLarge) {
+        PostMessageW(Hwnd(), kShowUnreadable, 0, 0);
+    }
     SetChecked(chkWindow_, state.rememberWindow);
     SetChecked(chk_[0], state.grid);
     SetChecked(chk_[1], state.lineSelect);
@@ -322,7 +331,9 @@ option::OptionState OptionWindow::ReadState() const {
 }
 
 void OptionWindow::Decide(option::Decision decision) {
-    if (option::OnDecision(decision, store_, programFolder_, Scale(), ReadState())) DestroyWindow(Hwnd());
+    const option::DecisionOutcome outcome = option::OnDecision(decision, store_, programFolder_, Scale(), ReadState());
+    if (outcome.message) MessageBoxW(Hwnd(), Widen(*outcome.message).c_str(), ids::kCaption, MB_OK);
+    if (outcome.close) DestroyWindow(Hwnd());
 }
 
 void OptionWindow::OnCommand(int id, int code, HWND control) {

@@ -21,6 +21,8 @@ namespace velmora::win32 {
 
 class OptionWindow final : public Window {
 public:
+    // Posted at load when the settings file could not be read, to say so once the form is shown.
+    static constexpr UINT kShowUnreadable = WM_APP + 1;
     // programFolder: the folder setting.ini is looked for in, at every load
     // and save. takeDrops: whether the path and name fields are drop targets
     // (they need OLE on this thread).

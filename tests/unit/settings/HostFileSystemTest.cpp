@@ -36,13 +36,13 @@ protected:
 };
 
 TEST_F(HostFileSystemTest, ReplacesTheWholeFileAndLeavesNoTemporary) {
-    EXPECT_EQ(files_->ReadAll(path_), std::nullopt);
+    EXPECT_EQ(files_->Read(path_).status, ReadStatus::Missing);
     EXPECT_EQ(files_->Stamp(path_), std::nullopt);
     EXPECT_FALSE(files_->FileExists(path_));
 
     const std::string bytes("[s]\r\nk=\0\xFF\r\n", 11);
     ASSERT_TRUE(files_->WriteAllAtomic(path_, bytes));
-    EXPECT_EQ(files_->ReadAll(path_), bytes);
+    EXPECT_EQ(files_->Read(path_).bytes, bytes);
     const FileStamp first = *files_->Stamp(path_);
     EXPECT_EQ(first.size, bytes.size());
 
@@ -50,7 +50,7 @@ TEST_F(HostFileSystemTest, ReplacesTheWholeFileAndLeavesNoTemporary) {
     ASSERT_TRUE(files_->WriteAllAtomic(path_, bytes));
     EXPECT_NE(*files_->Stamp(path_), first);
     ASSERT_TRUE(files_->WriteAllAtomic(path_, "short"));
-    EXPECT_EQ(files_->ReadAll(path_), "short");
+    EXPECT_EQ(files_->Read(path_).bytes, "short");
     EXPECT_EQ(EntriesInFolder(), 1u);
 
     EXPECT_TRUE(files_->FileExists(path_));
@@ -59,16 +59,30 @@ TEST_F(HostFileSystemTest, ReplacesTheWholeFileAndLeavesNoTemporary) {
     EXPECT_TRUE(files_->FileExists(Utf8(folder_)));
 }
 
-TEST_F(HostFileSystemTest, AFailedWriteCreatesNothing) {
+TEST_F(HostFileSystemTest, AFailedWriteCreatesNothingAndSaysWhy) {
     const std::string inMissingFolder = Utf8(folder_ / "missing" / "setting.ini");
-    EXPECT_FALSE(files_->WriteAllAtomic(inMissingFolder, "x"));
+    const Outcome missing = files_->WriteAllAtomic(inMissingFolder, "x");
+    EXPECT_FALSE(missing);
+    EXPECT_FALSE(missing.reason.empty());
     EXPECT_FALSE(files_->FileExists(inMissingFolder));
-    // A folder where the file should be is not replaced.
+    // A folder where the file should be is not replaced, nor read as a file.
     std::filesystem::create_directory(folder_ / "taken");
     EXPECT_FALSE(files_->WriteAllAtomic(Utf8(folder_ / "taken"), "x"));
     EXPECT_TRUE(files_->DirectoryExists(Utf8(folder_ / "taken")));
-    EXPECT_EQ(files_->ReadAll(Utf8(folder_ / "taken")), std::nullopt);
+    EXPECT_EQ(files_->Read(Utf8(folder_ / "taken")).status, ReadStatus::Unreadable);
     EXPECT_EQ(EntriesInFolder(), 1u);
+}
+
+TEST_F(HostFileSystemTest, AFileOverTheLimitIsNotReadAndTheLockIsExclusiveAcrossObjects) {
+    ASSERT_TRUE(files_->WriteAllAtomic(path_, std::string(kMaxSettingsFileBytes + 1, '\n')));
+    EXPECT_EQ(files_->Read(path_).status, ReadStatus::TooLarge);
+    std::unique_ptr<FileSystem> other = MakeHostFileSystem();
+    {
+        const auto held = files_->Lock(path_, 0);
+        ASSERT_NE(held, nullptr);
+        EXPECT_EQ(other->Lock(path_, 50), nullptr);
+    }
+    EXPECT_NE(other->Lock(path_, 0), nullptr);
 }
 
 }  // namespace

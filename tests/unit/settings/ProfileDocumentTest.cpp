@@ -28,7 +28,7 @@ std::string Utf16File(std::u16string_view text) {
 class ProfileDocumentTest : public ::testing::Test {
 protected:
     ProfileDocument Parse(std::string_view bytes) { return ProfileDocument::FromBytes(bytes, *codePage_); }
-    std::string Save(const ProfileDocument& document) { return document.ToBytes(*codePage_); }
+    std::string Save(const ProfileDocument& document) { return document.Bytes(); }
     std::string Edited(std::string_view bytes, const std::function<void(ProfileDocument&)>& edit) {
         ProfileDocument document = Parse(bytes);
         edit(document);
@@ -215,7 +215,7 @@ TEST_F(ProfileDocumentTest, AnUntouchedFileSavesToTheSameBytes) {
 }
 
 TEST_F(ProfileDocumentTest, TextWithoutFileBytesSavesInTheCodePage) {
-    ProfileDocument document = ProfileDocument::FromText("[App]\nメモ帳=表\n");
+    ProfileDocument document = ProfileDocument::FromText("[App]\nメモ帳=表\n", *codePage_);
     EXPECT_EQ(document.GetString("APP", "メモ帳"), "表");
     EXPECT_EQ(Save(document), "[App]\n" + kMemo + "=" + kHyo + "\n");
 }

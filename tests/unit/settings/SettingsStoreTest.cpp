@@ -2,6 +2,8 @@
 // writes through the key table.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "settings/ModIni.h"
 #include "settings/ProfileStore.h"
 #include "settings/SettingKeys.h"
@@ -78,11 +80,11 @@ TEST_F(SettingsStoreTest, AFailedWriteChangesNothingOnDiskOrInMemory) {
     const std::string original = "; mine\r\n[setting]\r\nView=1\r\n[App]\r\na=C:\\a.exe\r\n";
     files_.SetFile(kPath, original);
     EXPECT_EQ(ReadSetting(ini_, keys::View), 1);
-    files_.writesFail = true;
+    files_.failFromWrite = 1;
     EXPECT_FALSE(WriteSetting(ini_, keys::View, 2));
     EXPECT_FALSE(ini_.WriteString("setting", "New", "x"));
     EXPECT_FALSE(ini_.RemoveSection("App"));
-    files_.writesFail = false;
+    files_.failFromWrite = 0;
     EXPECT_EQ(FileBytes(), original);
     EXPECT_EQ(ReadSetting(ini_, keys::View), 1);
     EXPECT_EQ(ini_.GetIniString("setting", "New"), "");
@@ -106,6 +108,90 @@ TEST_F(SettingsStoreTest, ASaveThatSwitchesToUtf8IsWhatLaterReadsSee) {
     EXPECT_TRUE(ini_.WriteString("App", "ツール", "C:\\t.exe"));
     EXPECT_EQ(FileBytes(), "\xEF\xBB\xBF[App]\r\nメモ帳=C:\\memo.exe\r\nツール=C:\\t.exe\r\n");
     EXPECT_EQ(ini_.GetSection("App"), (Entries{{"メモ帳", "C:\\memo.exe"}, {"ツール", "C:\\t.exe"}}));
+}
+
+TEST_F(SettingsStoreTest, ASaveIsAllOrNothingAndSaysWhyNot) {
+    const std::string original = "[App]\r\nold=C:\\old.exe\r\n[setting]\r\nView=1\r\n";
+    files_.SetFile(kPath, original);
+    auto save = [&] {
+        return ini_.Save([](ProfileEditor& edit) {
+            edit.SetSection("App", {{"a", "C:\\a.exe"}, {"b", "C:\\b.exe"}});
+            edit.SetInt("setting", "View", 2);
+        });
+    };
+    // A write that fails, another program holding the lock, a line break or NUL in any part: nothing changes.
+    files_.failFromWrite = 1;
+    EXPECT_EQ(save().reason, "disk full");
+    files_.failFromWrite = 0;
+    {
+        const auto held = files_.Lock(kPath, 0);
+        EXPECT_FALSE(save());
+    }
+    for (const auto& [section, key, value] : std::vector<std::tuple<std::string, std::string, std::string>>{
+             {"setting", "Boot", "C:\\a\r\n[App]\r\nx=y"}, {"setting", "Bo\not", "1"}, {"set\rting", "Boot", "1"},
+             {"setting", "Boot", std::string("a\0b", 3)}, {"setting", "Bo=ot", "1"}}) {
+        EXPECT_FALSE(ini_.Save([&](ProfileEditor& edit) {
+            edit.SetInt("setting", "View", 2);
+            edit.Set(section, key, value);
+        })) << key;
+    }
+    EXPECT_FALSE(ini_.Save([](ProfileEditor& edit) { edit.SetSection("App", {{"x", "a\nb"}}); }));
+    EXPECT_EQ(FileBytes(), original);
+    EXPECT_EQ(files_.writes, 0);
+    ASSERT_TRUE(save());
+    EXPECT_EQ(FileBytes(), "[setting]\r\nView=2\r\n[App]\r\na=C:\\a.exe\r\nb=C:\\b.exe\r\n");
+    EXPECT_EQ(files_.writes, 1);
+}
+
+TEST_F(SettingsStoreTest, AFileThatCannotBeReadIsNeverReplaced) {
+    const std::pair<std::string, ReadStatus> cases[] = {
+        {std::string(kMaxSettingsFileBytes + 1, '\n'), ReadStatus::TooLarge},
+        {"\xFE\xFF\0[\0s\0]", ReadStatus::Unreadable},  // UTF-16 big-endian
+        {"[s]\r\nk=1\r\n", ReadStatus::Unreadable}};      // held by another program
+    for (const auto& [bytes, status] : cases) {
+        files_.SetFile(kPath, bytes);
+        if (bytes.starts_with('[')) files_.unreadable.insert(kPath);
+        EXPECT_EQ(ini_.Status(), status);
+        EXPECT_EQ(ini_.GetIniString("s", "k"), "");
+        EXPECT_FALSE(WriteSetting(ini_, keys::View, 2));
+        EXPECT_EQ(FileBytes(), bytes);
+    }
+    files_.unreadable.clear();
+    EXPECT_EQ(ini_.Status(), ReadStatus::Read);
+    files_.RemoveFile(kPath);
+    EXPECT_EQ(ini_.Status(), ReadStatus::Missing);
+}
+
+TEST_F(SettingsStoreTest, WithCoarseStampsEveryWriteOfOursIsStillSeenByTheOtherProgram) {
+    // Times that do not move within a tick, creation times carried over, no file identity: what tells our writes
+    // apart is the count every writer of ours bumps.
+    files_.coarseStamps = true;
+    files_.SetFile(kPath, "[Velmora]\r\nGrid=0\r\n");
+    ProfileStore velmora(files_, *codePage_);
+    EXPECT_EQ(velmora.ReadInt(kPath, "Velmora", "Grid", 9), 0);
+    ASSERT_TRUE(WriteSetting(ini_, keys::Grid, 1));  // Option's write: same size, same tick
+    EXPECT_EQ(velmora.ReadInt(kPath, "Velmora", "Grid", 9), 1);
+    ASSERT_TRUE(velmora.WriteString(kPath, "Velmora", "LineSel", "1"));
+    EXPECT_EQ(FileBytes(), "[Velmora]\r\nGrid=1\r\nLineSel=1\r\n");
+}
+
+TEST_F(SettingsStoreTest, ASectionSetToItsRowsKeepsTheBytesOfEveryRowNobodyChanged) {
+    // Shift_JIS with a byte the code page cannot decode (\x82 alone) on one row, blanks around "=" on another.
+    const std::string rows = "[App]\r\nbad\x82=C:\\x.exe\r\n  spaced = C:\\s.exe \r\n\x83\x81\x83\x82=C:\\m.exe\r\n";
+    files_.SetFile(kPath, "[setting]\r\nView=1\r\n" + rows);
+    const ProfileEntries loaded = ini_.GetSection("App");
+    ASSERT_TRUE(ini_.Save([&](ProfileEditor& edit) { edit.SetSection("App", loaded); }));
+    EXPECT_EQ(files_.writes, 0);
+    // One row changed, one added: the section is written anew at the end, the others keep their lines.
+    ProfileEntries edited = loaded;
+    edited[2].second = "C:\\new.exe";
+    edited.emplace_back("絵😀", "C:\\e.exe");
+    ASSERT_TRUE(ini_.Save([&](ProfileEditor& edit) { edit.SetSection("App", edited); }));
+    EXPECT_EQ(FileBytes(), "\xEF\xBB\xBF[setting]\r\nView=1\r\n[App]\r\nbad\x82=C:\\x.exe\r\n  spaced = C:\\s.exe \r\n"
+                           "メモ=C:\\new.exe\r\n絵😀=C:\\e.exe\r\n");
+    EXPECT_EQ(ini_.GetSection("App"), edited);
+    ASSERT_TRUE(ini_.Save([](ProfileEditor& edit) { edit.SetSection("App", {}); }));
+    EXPECT_EQ(FileBytes(), "\xEF\xBB\xBF[setting]\r\nView=1\r\n");
 }
 
 }  // namespace
