@@ -57,7 +57,8 @@ TEST_F(OptionSettingsTest, LoadShowsWhatVelmoraActsOnAndSaveWritesItBack) {
         // window only when 1, Grid and LineSel when not 0; the hotkey from Hot alone, saved as all three keys.
         {"[setting]\nwindow=2\nBoot=C:\\Program Files\\a.exe\nHot2=833\nHotkey2=99\nModkey2=99\n[Velmora]\nGrid=2\n"
          "LineSel=-1\n",
-         "011 C:\\Program Files\\a.exe 0 0 0 0 0 0 0 833", "Hot2=833\nHotkey2=65\nModkey2=6\n"},
+         "011 C:\\Program Files\\a.exe 0 0 0 0 0 0 0 833",
+         "Hot2=833\nHotkey2=65\nModkey2=6\nHot1=0\nHotkey1=0\nModkey1=0\n[Velmora]\nGrid=1\nLineSel=1\n"},
         // Positions in pixels of each axis, kept to 7 digits, back to the same twips.
         {"[pos]\nX01=150\nX02=1000\nX03=-45\nY01=150\nY02=1000\nY03=7\n",
          "000  10 66.66667 -3 12.5 83.33333 0.5833333 0 0",

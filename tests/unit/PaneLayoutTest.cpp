@@ -79,14 +79,14 @@ TEST_F(PaneLayoutTest, SixLayoutsAndTheCentreCommandInEach) {
         Show(view, applicationPane);
         EXPECT_EQ(Shown(layout_), shown);
         for (int v = 0; v < PaneLayout::kViewCount; ++v) EXPECT_EQ(layout_.ViewChecked(v), v == view);
-        // Both bars' centres to 6000.5 and 3000.5, the hidden ones too.
-        layout_.CentreSplitBars(Window(12001, 6001));
+        layout_.CentreSplitBars(Window(12001, 6001));  // centres 6000.5 and 3000.5, a hidden bar's too
         EXPECT_EQ(layout_.SplitBarPosition(0), 5975.5);
         EXPECT_EQ(layout_.SplitBarPosition(1), 2975.5);
     }
 }
 
 TEST_F(PaneLayoutTest, StartsInTheDesignStateAndWithoutAViewOnlyFits) {
+    EXPECT_EQ(Inside(layout_, 0), "0,0,3315,300 0,270,3375,2025");
     EXPECT_EQ(Inside(layout_, 2), "0,0,2160,300 0,300,4335,1995 2160,0,2175,300");
     EXPECT_TRUE(layout_.Layout(kWindow).laidOut);
     EXPECT_EQ(Shown(layout_), "F0 0,0,3375,2295 F1 5280,0,4335,2295 B0 4920,0,50,5415 B1 0,2880,7215,50");
@@ -97,6 +97,7 @@ TEST_F(PaneLayoutTest, StartsInTheDesignStateAndWithoutAViewOnlyFits) {
 TEST_F(PaneLayoutTest, RestoredBarPositionsAreUsedByTheFirstView) {
     layout_.SetSplitBarPosition(0, 3000);
     layout_.SetSplitBarPosition(1, 2000);
+    EXPECT_TRUE(fitted_.empty());
     Show(2, true);
     EXPECT_EQ(Shown(layout_),
               "F0 0,0,3000,2000 F1 0,2050,3000,3950 F2 3050,0,8950,6000 B0 3000,0,50,6000 B1 0,2000,3000,50");
@@ -108,15 +109,13 @@ TEST_F(PaneLayoutTest, StepsWhoseRoomIsMissingAreSkipped) {
     layout_.Layout(Window(9000, 2900));
     EXPECT_EQ(layout_.Frame(2), (base::TwipsRect{0, -170, 9000, 3070}));
     EXPECT_EQ(layout_.Frame(0), (base::TwipsRect{0, 0, 4920, 2880}));
-    // Too narrow in view 1: pane 1 moves beside the bar but keeps its width until there is room.
     Show(1, false);
-    layout_.Layout(Window(4000, 5000));
+    layout_.Layout(Window(4000, 5000));  // too narrow: pane 1 moves beside the bar, keeping its width for now
     EXPECT_EQ(Shown(layout_), "F0 0,0,4920,5000 F1 4970,0,7030,5000 B0 4920,0,50,5000");
     layout_.Layout(Window(10000, 5000));
     EXPECT_EQ(layout_.Frame(1), (base::TwipsRect{4970, 0, 5030, 5000}));
-    // Too short in view 2: pane 1 stays as it was.
     layout_.SelectView(2, kWindow);
-    layout_.Layout(Window(11000, 2900));
+    layout_.Layout(Window(11000, 2900));  // too short in view 2: pane 1 stays as it was
     EXPECT_EQ(Shown(layout_), "F0 0,0,11000,2880 F1 0,2930,12000,3070 B1 0,2880,11000,50");
 }
 
@@ -208,6 +207,7 @@ TEST_F(PaneLayoutTest, OnlyALeftButtonDragsABarAndTheBarMovesAloneUntilTheReleas
     layout_.DragSplitBar(0, 40, 0, kWindow);
     EXPECT_TRUE(layout_.SplitDragging());
     EXPECT_EQ(layout_.SplitBarColour(0), BarPaint::kShadow);
+    EXPECT_EQ(layout_.SplitBarColour(1), BarPaint::kFace);
     EXPECT_EQ(Shown(layout_), "F0 0,0,4920,6000 F1 4970,0,7030,6000 B0 4960,0,50,6000");
     EXPECT_EQ(fitted_.size(), before);
     EXPECT_TRUE(layout_.ReleaseSplitBar(0, kWindow).laidOut);

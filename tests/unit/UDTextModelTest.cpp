@@ -70,12 +70,11 @@ TEST(UDTextNumberTest, ReadsAndWritesTheNumberText) {
     for (const char* text : {"", " ", "-", "+", ".", "1.2.3", "1e", "1e+", "e5", "abc", "12a", "- 5", "1,000", "1e999",
                              "\xEF\xBC\x95" /* full-width 5 */})
         EXPECT_FALSE(IsNumericText(text)) << text;
-    // As far as the number goes; no digits after the exponent marker: no exponent.
+    // The number as far as it goes (no digits after the exponent marker: no exponent); the shortest text of one.
     const std::pair<const char*, std::optional<double>> leading[] = {
         {"12abc", 12},         {"  -3.5x", -3.5},      {"+7", 7}, {"1e3x", 1000}, {"1ex", 1}, {"2.5.1", 2.5},
         {"abc", std::nullopt}, {"1e999", std::nullopt}};
     for (const auto& [text, number] : leading) EXPECT_EQ(LeadingNumber(text), number) << text;
-    // The shortest form with fifteen digits.
     // clang-format off
     const std::pair<double, const char*> shown[] = {
         {200, "200"}, {-3000, "-3000"}, {0.1 + 0.2, "0.3"}, {66.66667, "66.66667"}, {1000.00005, "1000.00005"},
@@ -111,10 +110,14 @@ TEST_F(UDTextModelTest, LockedColoursAndFontGoToTheBoxAndEnabledOnlyToTheArrows)
     EXPECT_TRUE(locked_);
     EXPECT_EQ(colours_, (std::array<std::uint32_t, 2>{0x0000FF, 0x00FF00}));
     EXPECT_EQ(font_, (UDFont{"MS UI Gothic", 12, true}));
+    model_.OnUpClick();  // a locked box still steps
+    EXPECT_EQ(model_.Value(), 1);
     model_.OnArrowsMouseDown(UDTextModel::kLeftButton, 1, 20);
     model_.SetEnabled(false);
     EXPECT_FALSE(arrowsEnabled_);
     EXPECT_EQ(Timers(), "off 200;off 0;off 2000;");  // no release may come
+    Type("42");                                      // the box stays editable
+    EXPECT_EQ(model_.Value(), 42);
 }
 
 TEST_F(UDTextModelTest, TypedTextIsTakenWhenNumericAndTheValueOnlyWhenInRange) {
@@ -123,8 +126,7 @@ TEST_F(UDTextModelTest, TypedTextIsTakenWhenNumericAndTheValueOnlyWhenInRange) {
     changes_ = 0;
     for (const char* text : {"300", "-1.5e1", "25a", ""}) Type(text);
     EXPECT_EQ(model_.Value(), 12);
-    // No Change for a refused text; the restored text is accepted again and raises one.
-    EXPECT_EQ(changes_, 4);
+    EXPECT_EQ(changes_, 4);  // none for a refused text, one for the restored text
     Type(" 1.5e2 ");
     EXPECT_EQ(model_.Value(), 150);
     // A box that alters the restored text is not fought with.
@@ -161,8 +163,7 @@ TEST_F(UDTextModelTest, ValueAndStepsAreClampedAndWrittenAsText) {
     model_.SetValue(0.1 + 0.2);
     EXPECT_EQ(model_.Value(), 0.3);  // read back from the text it shows
     EXPECT_EQ(model_.LastAcceptedText(), "0.3");
-    // The same number again still goes through the box and is announced.
-    model_.SetValue(0.3);
+    model_.SetValue(0.3);  // the same number again still goes through the box and is announced
     EXPECT_EQ(changes_, 4);
     EXPECT_EQ(notified_.back(), "Value");
     // A step stops at its own bound only.
@@ -181,7 +182,6 @@ TEST_F(UDTextModelTest, ValueAndStepsAreClampedAndWrittenAsText) {
 }
 
 TEST_F(UDTextModelTest, HoldingTheUpperHalfRepeatsAtInterval1ThenAtInterval2UntilRelease) {
-    EXPECT_EQ(Timers(), "off 0;off 0;off 2000;");
     model_.SetInterval2(30);
     model_.OnArrowsMouseDown(UDTextModel::kLeftButton, 4.9f, 10);
     EXPECT_EQ(Timers(), "on 200;off 0;on 2000;");
