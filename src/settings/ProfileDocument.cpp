@@ -487,8 +487,23 @@ void ProfileDocument::SetSection(std::string_view section, const ProfileEntries&
     ReplaceSection(section, entries);
 }
 
-void ProfileDocument::ReplaceSection(std::string_view section, const std::optional<ProfileEntries>& entries) {
+void ProfileDocument::ReplaceSection(std::string_view section, const std::optional<ProfileEntries>& given) {
     const std::string_view name = Trim(section);
+    // Two entries of one name are one key, as two writes of it would leave it: where the first stood, with the
+    // value of the last.
+    std::optional<ProfileEntries> entries;
+    if (given) {
+        entries.emplace();
+        for (const auto& [key, value] : *given) {
+            auto same = std::find_if(entries->begin(), entries->end(),
+                                     [&](const auto& entry) { return SameName(entry.first, key); });
+            if (same != entries->end()) {
+                same->second = value;
+            } else {
+                entries->emplace_back(key, value);
+            }
+        }
+    }
     std::vector<Piece> pieces;
     std::map<std::pair<std::string_view, std::string_view>, std::size_t> held;  // entry -> its first line
     std::size_t from = 0;

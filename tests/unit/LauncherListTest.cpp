@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "option/LauncherList.h"
@@ -12,6 +13,8 @@ inline void PrintTo(const LauncherRow& row, std::ostream* os) { *os << "{" << ro
 
 namespace {
 
+using Message = std::optional<std::string_view>;
+
 class LauncherListTest : public ::testing::Test {
 protected:
     LauncherListTest() {
@@ -19,202 +22,109 @@ protected:
                         {"calc", "C:\\Windows\\System32\\calc.exe"},
                         {"Paint", "C:\\Windows\\System32\\mspaint.exe"}});
     }
-
-    std::optional<std::string_view> Add(std::string name, std::string path) {
+    LauncherList& Fields(std::string name, std::string path) {
         list_.SetNameText(std::move(name));
         list_.SetPathText(std::move(path));
-        return list_.Add();
+        return list_;
     }
-
-    std::vector<std::string> Names() const {
-        std::vector<std::string> names;
-        for (const LauncherRow& row : list_.rows()) names.push_back(row.name);
-        return names;
+    // The names in display order, the selected one marked "*", then the two fields: "a *b c | name | path".
+    std::string Shown() const {
+        std::string out;
+        for (std::size_t i = 0; i < list_.rows().size(); ++i)
+            out += (list_.selected() == i ? "*" : "") + list_.rows()[i].name + " ";
+        return out + "| " + list_.nameText() + " | " + list_.pathText();
     }
 
     LauncherList list_;
 };
 
-// ---- adding and editing ----
-
-TEST_F(LauncherListTest, AddNeedsAPathAndKeepsTheFields) {
-    EXPECT_EQ(Add("", ""), std::nullopt);
-    EXPECT_EQ(Add("Editor", ""), std::nullopt);
-    EXPECT_EQ(list_.rows().size(), 3u);
-
-    EXPECT_EQ(Add("Editor", "C:\\Tools\\edit.exe"), std::nullopt);
-    ASSERT_EQ(list_.rows().size(), 4u);
-    EXPECT_EQ(list_.rows().back(), (LauncherRow{"Editor", "C:\\Tools\\edit.exe"}));
-    EXPECT_EQ(list_.nameText(), "Editor");
-    EXPECT_EQ(list_.pathText(), "C:\\Tools\\edit.exe");
-}
-
-TEST_F(LauncherListTest, AddRefusesTheSameNameAndNamesEqualButForCase) {
-    EXPECT_EQ(Add("Notepad", "C:\\other.exe"), kDuplicateNameMessage);
-    // The settings file would keep one key for both: refused with its own message.
-    EXPECT_EQ(Add("notepad", "C:\\other.exe"), kCaseOnlyDuplicateMessage);
-    EXPECT_EQ(Add("PAINT", "C:\\other.exe"), kCaseOnlyDuplicateMessage);
-    EXPECT_EQ(list_.rows().size(), 3u);
-    // Width and blanks inside count: these are other names.
-    EXPECT_EQ(Add("Ｎｏｔｅｐａｄ", "C:\\a.exe"), std::nullopt);
-    EXPECT_EQ(Add("Note pad", "C:\\b.exe"), std::nullopt);
-    EXPECT_EQ(list_.rows().size(), 5u);
-
-    list_.LoadRows({{"A", "1"}, {"A", "2"}, {"a", "3"}});  // the file's rows are taken as they are
-    EXPECT_EQ(list_.rows().size(), 3u);
-}
-
-TEST_F(LauncherListTest, NamesTheFileCannotHoldAreRefusedWithAMessage) {
+TEST_F(LauncherListTest, AddNeedsBothFieldsAndANameOfItsOwn) {
+    // Nothing happens, and nothing is said, while a field is empty.
+    for (const auto& [name, path] : {std::pair{"", ""}, {"Editor", ""}, {"", "C:\\a.exe"}})
+        EXPECT_EQ(Fields(name, path).Add(), std::nullopt);
+    EXPECT_EQ(Shown(), "Notepad calc Paint |  | C:\\a.exe");
+    // Names the file cannot hold, or could not tell from another: the file would keep one key for names equal but
+    // for case. Width and blanks inside count.
+    // clang-format off
+    const std::pair<const char*, Message> names[] = {
+        {"Notepad", kDuplicateNameMessage}, {"notepad", kCaseOnlyDuplicateMessage}, {"PAINT", kCaseOnlyDuplicateMessage},
+        {"a=b", kNameWithEqualsMessage}, {"a\nb", kNameControlCharMessage}, {"\x7F", kNameControlCharMessage},
+        {"[tools]", kNameLeadingMarkMessage}, {";x", kNameLeadingMarkMessage},
+        {" x", kNameEdgeBlankMessage}, {"x ", kNameEdgeBlankMessage}, {"\tx", kNameEdgeBlankMessage},
+        {"x\x1A", kNameEdgeBlankMessage}, {"\u3000x", kNameEdgeBlankMessage}, {"x\u3000", kNameEdgeBlankMessage},
+        {"x[y]", std::nullopt}, {"a;b", std::nullopt}, {"a\u3000b", std::nullopt}, {"Ｎｏｔｅｐａｄ", std::nullopt},
+        {"Note pad", std::nullopt}};
+    // clang-format on
+    for (const auto& [name, message] : names) EXPECT_EQ(Fields(name, "C:\\other.exe").Add(), message) << name;
     EXPECT_EQ(NameProblem(""), kEmptyNameMessage);
-    EXPECT_EQ(NameProblem("a=b"), kNameWithEqualsMessage);
-    EXPECT_EQ(NameProblem("[tools]"), kNameLeadingMarkMessage);
-    EXPECT_EQ(NameProblem(";x"), kNameLeadingMarkMessage);
-    for (const char* name : {" x", "x ", "\tx", "x\x1A", "\u3000x", "x\u3000"})
-        EXPECT_EQ(NameProblem(name), kNameEdgeBlankMessage) << name;
-    EXPECT_EQ(NameProblem("a\nb"), kNameControlCharMessage);
-    for (const char* name : {"x[y]", "a;b", "メモ帳", "Note pad", "a\u3000b"})
-        EXPECT_EQ(NameProblem(name), std::nullopt) << name;
-
-    EXPECT_EQ(Add("", "C:\\a.exe"), std::nullopt);  // an empty name: nothing happens, no message
-    EXPECT_EQ(Add("x=y", "C:\\a.exe"), kNameWithEqualsMessage);
-    EXPECT_EQ(list_.rows().size(), 3u);
+    EXPECT_EQ(Shown(), "Notepad calc Paint x[y] a;b a\u3000b Ｎｏｔｅｐａｄ Note pad | Note pad | C:\\other.exe");
+    EXPECT_EQ(list_.rows().back(), (LauncherRow{"Note pad", "C:\\other.exe"}));
 }
 
-TEST_F(LauncherListTest, EditChangesTheSelectedRowAndMayKeepItsName) {
-    list_.SetNameText("New");
-    list_.SetPathText("C:\\new.exe");
-    EXPECT_EQ(list_.Edit(), std::nullopt);  // nothing selected: nothing changes
-    EXPECT_EQ(Names(), (std::vector<std::string>{"Notepad", "calc", "Paint"}));
-
-    list_.ItemClick(0);
-    EXPECT_EQ(list_.nameText(), "Notepad");
-    EXPECT_EQ(list_.pathText(), "C:\\Windows\\notepad.exe");
-    list_.SetPathText("D:\\notepad2.exe");
-    EXPECT_EQ(list_.Edit(), std::nullopt);
-    EXPECT_EQ(list_.rows()[0], (LauncherRow{"Notepad", "D:\\notepad2.exe"}));
-    // Its own name in another case is no clash with itself.
-    list_.SetNameText("NOTEPAD");
-    EXPECT_EQ(list_.Edit(), std::nullopt);
-    EXPECT_EQ(list_.rows()[0].name, "NOTEPAD");
-    // An empty path is taken as it is.
-    list_.SetPathText("");
-    EXPECT_EQ(list_.Edit(), std::nullopt);
-    EXPECT_EQ(list_.rows()[0].path, "");
-}
-
-TEST_F(LauncherListTest, EditRefusesAnotherRowsNameAndBadNames) {
+TEST_F(LauncherListTest, EditChangesTheSelectedRowUnderTheSameNameRules) {
+    EXPECT_EQ(Fields("New", "C:\\new.exe").Edit(), std::nullopt);  // nothing selected: nothing changes
+    EXPECT_EQ(Shown(), "Notepad calc Paint | New | C:\\new.exe");
     list_.ItemClick(1);
-    list_.SetNameText("Paint");
-    EXPECT_EQ(list_.Edit(), kDuplicateNameMessage);
-    list_.SetNameText("paint");
-    EXPECT_EQ(list_.Edit(), kCaseOnlyDuplicateMessage);
-    list_.SetNameText(" calc");
-    EXPECT_EQ(list_.Edit(), kNameEdgeBlankMessage);
-    list_.SetNameText("");
-    EXPECT_EQ(list_.Edit(), std::nullopt);  // an empty name: nothing happens, no message
+    EXPECT_EQ(Shown(), "Notepad *calc Paint | calc | C:\\Windows\\System32\\calc.exe");
+    const std::pair<const char*, Message> names[] = {{"Paint", kDuplicateNameMessage},
+                                                     {"paint", kCaseOnlyDuplicateMessage},
+                                                     {" calc", kNameEdgeBlankMessage},
+                                                     {"", std::nullopt}};  // an empty name: nothing happens, no message
+    for (const auto& [name, message] : names) EXPECT_EQ(Fields(name, "D:\\x.exe").Edit(), message) << name;
     EXPECT_EQ(list_.rows()[1], (LauncherRow{"calc", "C:\\Windows\\System32\\calc.exe"}));
-
-    LauncherList empty;
-    empty.SetNameText("x");
-    EXPECT_EQ(empty.Edit(), std::nullopt);
-    EXPECT_TRUE(empty.rows().empty());
+    // Its own name in another case is no clash with itself; an empty path is taken as it is.
+    EXPECT_EQ(Fields("CALC", "").Edit(), std::nullopt);
+    EXPECT_EQ(list_.rows()[1], (LauncherRow{"CALC", ""}));
 }
 
 TEST_F(LauncherListTest, DeleteNeedsASelectionAndEmptiesTheFields) {
     list_.SetNameText("typed");
     list_.Delete();
-    EXPECT_EQ(list_.rows().size(), 3u);
-    EXPECT_EQ(list_.nameText(), "typed");
-
+    EXPECT_EQ(Shown(), "Notepad calc Paint | typed | ");
     list_.ItemClick(1);
     list_.Delete();
-    EXPECT_EQ(Names(), (std::vector<std::string>{"Notepad", "Paint"}));
-    EXPECT_EQ(list_.nameText(), "");
-    EXPECT_EQ(list_.pathText(), "");
-    EXPECT_EQ(list_.selected(), std::nullopt);
-
+    EXPECT_EQ(Shown(), "Notepad Paint |  | ");
     list_.ItemClick(7);  // no such row
-    EXPECT_EQ(list_.selected(), std::nullopt);
-    list_.SetNameText("a");
-    list_.SetPathText("b");
+    Fields("a", "b").Add();
     list_.ClearFields();
-    EXPECT_EQ(list_.nameText(), "");
-    EXPECT_EQ(list_.pathText(), "");
-    EXPECT_EQ(list_.rows().size(), 2u);
+    EXPECT_EQ(Shown(), "Notepad Paint a |  | ");
 }
 
-// ---- sorting ----
-
-TEST_F(LauncherListTest, RowsShowInFileOrderUntilTheFirstHeaderClick) {
-    EXPECT_FALSE(list_.sorted());
-    EXPECT_EQ(list_.sortKey(), 0);
-    EXPECT_EQ(list_.sortOrder(), LauncherList::SortOrder::Ascending);
-    EXPECT_EQ(Names(), (std::vector<std::string>{"Notepad", "calc", "Paint"}));
-    // Start state name ascending: the first click on the name header flips it.
-    list_.SortByColumn(1);
-    EXPECT_EQ(list_.sortOrder(), LauncherList::SortOrder::Descending);
-    EXPECT_EQ(Names(), (std::vector<std::string>{"Paint", "Notepad", "calc"}));
-    list_.SortByColumn(1);
-    EXPECT_EQ(Names(), (std::vector<std::string>{"calc", "Notepad", "Paint"}));
+TEST_F(LauncherListTest, HeaderClicksSortAndTheSelectionAndNewRowsFollow) {
+    list_.ItemClick(0);
+    // Unsorted until the first click, the sort state name ascending: the first click on the name flips it.
+    // Then by path, ascending: C:\Windows\notepad.exe first, case does not count; the name again: ascending.
+    // clang-format off
+    const std::pair<int, const char*> clicks[] = {
+        {1, "Paint *Notepad calc"}, {1, "calc *Notepad Paint"}, {2, "*Notepad calc Paint"},
+        {2, "Paint calc *Notepad"}, {1, "calc *Notepad Paint"}, {3, "calc *Notepad Paint"}};  // 3: no such column
+    // clang-format on
+    for (const auto& [column, names] : clicks) {
+        list_.SortByColumn(column);
+        EXPECT_EQ(Shown(), std::string(names) + " | Notepad | C:\\Windows\\notepad.exe") << column;
+    }
+    EXPECT_EQ(Fields("Browser", "C:\\b.exe").Add(), std::nullopt);
+    EXPECT_EQ(Fields("Zip", "C:\\z.exe").Edit(), std::nullopt);
+    EXPECT_EQ(Shown(), "Browser calc Paint *Zip | Zip | C:\\z.exe");
+    // Rows from the file are taken as they are, sorted as the list is; letter case decides a tie.
+    list_.LoadRows({{"b", "1"}, {"a", "2"}, {"A", "3"}});
+    EXPECT_EQ(Shown(), "A a b | Zip | C:\\z.exe");
 }
 
-TEST_F(LauncherListTest, AnotherColumnSortsAscendingThenFlips) {
-    list_.SortByColumn(2);
-    EXPECT_EQ(list_.sortKey(), 1);
-    EXPECT_EQ(list_.sortOrder(), LauncherList::SortOrder::Ascending);
-    // C:\Windows\notepad.exe sorts before C:\Windows\System32\...: case does not count.
-    EXPECT_EQ(Names(), (std::vector<std::string>{"Notepad", "calc", "Paint"}));
-    list_.SortByColumn(2);
-    EXPECT_EQ(Names(), (std::vector<std::string>{"Paint", "calc", "Notepad"}));
-    list_.SortByColumn(1);
-    EXPECT_EQ(list_.sortKey(), 0);
-    EXPECT_EQ(list_.sortOrder(), LauncherList::SortOrder::Ascending);
-    EXPECT_EQ(Names(), (std::vector<std::string>{"calc", "Notepad", "Paint"}));
-}
-
-TEST_F(LauncherListTest, SelectionFollowsItsRowAndNewRowsTakeTheirSortedPlace) {
-    list_.ItemClick(0);  // Notepad
-    list_.SortByColumn(1);
-    list_.SortByColumn(1);  // ascending: calc, Notepad, Paint
-    ASSERT_EQ(list_.selected(), 1u);
-    EXPECT_EQ(Add("Browser", "C:\\b.exe"), std::nullopt);
-    EXPECT_EQ(Names(), (std::vector<std::string>{"Browser", "calc", "Notepad", "Paint"}));
-    EXPECT_EQ(list_.selected(), 2u);
-    list_.SetNameText("Zip");
-    EXPECT_EQ(list_.Edit(), std::nullopt);
-    EXPECT_EQ(Names(), (std::vector<std::string>{"Browser", "calc", "Paint", "Zip"}));
-    EXPECT_EQ(list_.selected(), 3u);
-    list_.SortByColumn(3);  // no such column: nothing changes
-    EXPECT_EQ(list_.sortKey(), 0);
-}
-
-// ---- browse and drop ----
-
-TEST_F(LauncherListTest, BrowseFillsPathAndNameAndACancelEmptiesBoth) {
+TEST_F(LauncherListTest, BrowseAndDropsFillPathAndName) {
     list_.TakeBrowseResult("C:\\Tools\\my.tool.exe");
-    EXPECT_EQ(list_.pathText(), "C:\\Tools\\my.tool.exe");
-    EXPECT_EQ(list_.nameText(), "my");
-    list_.TakeBrowseResult("");
-    EXPECT_EQ(list_.pathText(), "");
-    EXPECT_EQ(list_.nameText(), "");
-}
-
-TEST_F(LauncherListTest, DropsTakeTheFirstFileOnly) {
+    EXPECT_EQ(Shown(), "Notepad calc Paint | my | C:\\Tools\\my.tool.exe");
+    list_.TakeBrowseResult("");  // cancelled
+    EXPECT_EQ(Shown(), "Notepad calc Paint |  | ");
     list_.DropOnName({"C:\\Tools\\my.tool.exe", "C:\\other.exe"});
-    EXPECT_EQ(list_.pathText(), "C:\\Tools\\my.tool.exe");
-    EXPECT_EQ(list_.nameText(), "my");
+    EXPECT_EQ(Shown(), "Notepad calc Paint | my | C:\\Tools\\my.tool.exe");
     list_.DropOnPath({"C:\\Tools"});
-    EXPECT_EQ(list_.pathText(), "C:\\Tools");
-    EXPECT_EQ(list_.nameText(), "");
+    EXPECT_EQ(Shown(), "Notepad calc Paint |  | C:\\Tools");
     // A drop without files leaves the fields alone.
     list_.SetNameText("kept");
     list_.DropOnPath({});
     list_.DropOnName({});
-    EXPECT_EQ(list_.nameText(), "kept");
-    EXPECT_EQ(list_.pathText(), "C:\\Tools");
-
-    EXPECT_EQ(FirstDroppedFile({"D:\\a.exe", "D:\\b.exe"}), "D:\\a.exe");
-    EXPECT_EQ(FirstDroppedFile({}), std::nullopt);
+    EXPECT_EQ(Shown(), "Notepad calc Paint | kept | C:\\Tools");
 }
 
 }  // namespace

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <thread>
 
 #include "settings/FileSystem.h"
+#include "settings/ProfileStore.h"
 
 namespace velmora::settings {
 namespace {
@@ -83,6 +85,30 @@ TEST_F(HostFileSystemTest, AFileOverTheLimitIsNotReadAndTheLockIsExclusiveAcross
         EXPECT_EQ(other->Lock(path_, 50), nullptr);
     }
     EXPECT_NE(other->Lock(path_, 0), nullptr);
+}
+
+TEST_F(HostFileSystemTest, TwoProgramsSavingAtOnceKeepEveryKeyOfBoth) {
+    // Each with its own file system and store, as two processes have: every key of both must be there at the end.
+    constexpr int kKeys = 60;
+    auto write = [this](std::string section, bool* ok) {
+        auto files = MakeHostFileSystem();
+        auto codePage = MakeCp932CodePage();
+        ProfileStore store(*files, *codePage);
+        for (int key = 0; key < kKeys; ++key) {
+            *ok = store.WriteString(path_, section, "k" + std::to_string(key), std::to_string(key)) && *ok;
+        }
+    };
+    bool velmoraOk = true;
+    bool optionOk = true;
+    std::thread velmora(write, "Velmora", &velmoraOk);
+    std::thread option(write, "Option", &optionOk);
+    velmora.join();
+    option.join();
+    EXPECT_TRUE(velmoraOk && optionOk);
+    auto codePage = MakeCp932CodePage();
+    const ProfileDocument file = ProfileDocument::FromBytes(files_->Read(path_).bytes, *codePage);
+    EXPECT_EQ(file.KeyNames("Velmora").size(), static_cast<std::size_t>(kKeys));
+    EXPECT_EQ(file.KeyNames("Option").size(), static_cast<std::size_t>(kKeys));
 }
 
 }  // namespace
