@@ -494,13 +494,13 @@ void ProfileDocument::ReplaceSection(std::string_view section, const std::option
     std::optional<ProfileEntries> entries;
     if (given) {
         entries.emplace();
-        for (const auto& [key, value] : *given) {
+        for (const auto& entry : *given) {
             auto same = std::find_if(entries->begin(), entries->end(),
-                                     [&](const auto& entry) { return SameName(entry.first, key); });
+                                     [&](const auto& earlier) { return SameName(earlier.first, entry.first); });
             if (same != entries->end()) {
-                same->second = value;
+                same->second = entry.second;
             } else {
-                entries->emplace_back(key, value);
+                entries->push_back(entry);
             }
         }
     }
