@@ -95,7 +95,8 @@ TEST_F(HostFileSystemTest, TwoProgramsSavingAtOnceKeepEveryKeyOfBoth) {
         auto codePage = MakeCp932CodePage();
         ProfileStore store(*files, *codePage);
         for (int key = 0; key < kKeys; ++key) {
-            *ok = store.WriteString(path_, section, "k" + std::to_string(key), std::to_string(key)) && *ok;
+            const std::string value = std::to_string(key);
+            *ok = store.WriteString(path_, section, std::string(1, 'k').append(value), value) && *ok;
         }
     };
     bool velmoraOk = true;
