@@ -10,7 +10,8 @@ namespace velmora::writer_protocol {
 inline constexpr int kWriterKeys = 10;
 inline constexpr const char* kWriterSection = "世代";  // Shift_JIS in the file
 
-inline std::string WriterKey(int index) { return "K" + std::to_string(index); }
+// Appended, not "K" + ...: GCC 12 misreads that as an overlapping copy in optimised builds (-Wrestrict).
+inline std::string WriterKey(int index) { return std::string(1, 'K').append(std::to_string(index)); }
 
 // Generation g of key i: g first, so that an integer read gives it back. The
 // length varies from one generation to the next, so that a file mixing two

@@ -174,7 +174,7 @@ TEST_F(ProfileDifferential, WritesLeaveTheValuesThePlatformsWritesLeave) {
     }
     EXPECT_EQ(PlatformKeyNames(ours_, "App"), PlatformKeyNames(theirs_, "App"));
     // We keep what the platform drops: the comment and the blank line.
-    const std::string bytes = files_->ReadAll(ours_).value_or("");
+    const std::string bytes = files_->Read(ours_).bytes;
     EXPECT_EQ(bytes.rfind("; settings\r\n[setting]\r\n", 0), 0u);
     EXPECT_NE(bytes.find("View=0\r\nState=2\r\nBoot=\r\n\r\n[App]"), std::string::npos);
 }
