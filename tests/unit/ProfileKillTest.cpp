@@ -34,7 +34,7 @@ std::vector<int> CheckFile(const std::string& bytes, settings::CodePage& codePag
     for (int i = 0; i < kWriterKeys; ++i) {
         const std::optional<std::string> value = document.GetString(kWriterSection, WriterKey(i));
         if (!value) break;
-        if (i == 0) expected += "[" + *codePage.FromUtf8(kWriterSection) + "]\r\n";
+        if (i == 0) expected.append("[").append(*codePage.FromUtf8(kWriterSection)).append("]\r\n");
         generations[i] = settings::ParseProfileInt(value, -1);
         expected += WriterKey(i) + "=" + WriterValue(generations[i], i) + "\r\n";
     }
