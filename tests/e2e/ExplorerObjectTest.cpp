@@ -1,0 +1,165 @@
+// Velmora driving the platform's Explorer window object. Under Wine, which has
+// none, the double of tests/fixtures/fixture_explorer.cpp is registered as the
+// class's local server for these tests only, and its journal shows every call
+// in order. Its windows live in processes of their own, so the list search,
+// the style messages and the re-parenting all cross a process boundary. Where
+// the system has the class itself, these tests are skipped.
+#include <string>
+#include <vector>
+
+#include "e2e/Driver.h"
+#include "platform/win32/MainWindowIds.h"
+
+namespace velmora::e2e {
+namespace {
+
+namespace ids = win32::ids;
+using Lines = std::vector<std::wstring>;
+
+constexpr wchar_t kClass[] = L"CLSID\\{C08AFD90-F2A1-11D1-8455-00A0C91F3880}";
+const std::wstring kMachineClass = std::wstring(L"Software\\Classes\\") + kClass;
+const std::wstring kComputer = L"::{20D04FE0-3AEA-1069-A2D8-08002B30309D}";
+
+Lines operator+(Lines first, const Lines& second) {
+    first.insert(first.end(), second.begin(), second.end());
+    return first;
+}
+
+// The calls that make a new window ready in the frame.
+Lines Capture(HWND frame) {
+    return {L"Create",
+            L"Navigate2 I2 17",
+            L"ShowBrowserBar {EFA24E64-B078-11D0-89E4-00C04FC9E26E} true",
+            L"HWND",
+            L"HWND",
+            L"Parent " + std::to_wstring(reinterpret_cast<UINT_PTR>(frame)),
+            L"Document",
+            L"CurrentViewMode 4",
+            L"Visible true"};
+}
+// What closing Velmora does to each window: hidden, back on the desktop, told to quit.
+const Lines kRelease = {L"Visible false", L"Parent desktop", L"Quit"};
+
+// The double, registered as the class's server while this lives. Wine's COM
+// does not read the user's classes, hence the machine's; the key is volatile,
+// so not even a crash leaves it behind once the prefix's server ends.
+class Double {
+public:
+    explicit Double(bool refuse = false) {
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(HKEY_CLASSES_ROOT, kClass, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+            wchar_t server[1024] = {};
+            DWORD size = sizeof server;
+            RegGetValueW(key, L"LocalServer32", nullptr, RRF_RT_REG_SZ, nullptr, server, &size);
+            RegCloseKey(key);
+            // The system's own class is left alone; a registration of ours a crashed run left is taken over.
+            if (!wcsstr(server, L"fixture_explorer.exe")) return;
+        }
+        const std::wstring server = L"\"" + BinaryFolder() + L"\\fixtures\\fixture_explorer.exe\" " +
+                                    (refuse ? L"--refuse \"" : L"\"") + journal_.path + L"\\journal.txt\"";
+        registered_ = RegCreateKeyExW(HKEY_LOCAL_MACHINE, (kMachineClass + L"\\LocalServer32").c_str(), 0, nullptr,
+                                      REG_OPTION_VOLATILE, KEY_WRITE, nullptr, &key, nullptr) == ERROR_SUCCESS;
+        RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(server.c_str()),
+                       static_cast<DWORD>((server.size() + 1) * sizeof(wchar_t)));
+        RegCloseKey(key);
+    }
+    ~Double() {
+        if (registered_) RegDeleteTreeW(HKEY_LOCAL_MACHINE, kMachineClass.c_str());
+    }
+    bool Registered() const { return registered_; }
+
+    // The calls since the last look, once there are at least `count` of them.
+    Lines NewCalls(size_t count = 0) {
+        Lines fresh;
+        WaitFor([&] {
+            HANDLE file = CreateFileW((journal_ / L"journal.txt").c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+            std::wstring text(65536, L'\0');
+            DWORD read = 0;
+            ReadFile(file, text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &read, nullptr);
+            CloseHandle(file);
+            text.resize(read / sizeof(wchar_t));
+            fresh.clear();
+            size_t at = seen_;
+            for (size_t end; (end = text.find(L"\r\n", at)) != std::wstring::npos; at = end + 2)
+                fresh.push_back(text.substr(at, end - at));
+            if (fresh.size() < count) return false;
+            seen_ = at;
+            return true;
+        });
+        return fresh;
+    }
+
+private:
+    Folder journal_;
+    bool registered_ = false;
+    size_t seen_ = 0;
+};
+
+TEST(ExplorerObjectTest, PanesCaptureNavigateStyleAndReleaseTheObjectsWindows) {
+    Double object;
+    if (!object.Registered()) GTEST_SKIP() << "the system has the Explorer object class";
+    Folder work, gone;
+    Program velmora(L"Velmora.exe", ids::kMainWindowClass,
+                    L"[Velmora]\r\nGrid=1\r\nLineSel=1\r\n[Tab]\r\n1=Gone?" + gone.path +
+                        L"|Bin?::{645FF040-5081-101B-9F08-00AA002F954E}|Work?" + work.path + L"\r\n");
+    ASSERT_TRUE(WaitFor([&] { return List(velmora, 0) && List(velmora, 1); }));
+    EXPECT_EQ(object.NewCalls(), Capture(Frame(velmora, 0)) + Capture(Frame(velmora, 1)));
+    constexpr LRESULT kFlags = LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT;
+    const auto styled = [&](int pane) {
+        return WaitFor([&] { return Send(List(velmora, pane), LVM_GETEXTENDEDLISTVIEWSTYLE) == kFlags; });
+    };
+    EXPECT_TRUE(styled(0) && styled(1));
+
+    // Special folders go by number, other paths as text; every folder shown has a new list, styled again. The
+    // tab whose folder has gone goes without a word.
+    RemoveDirectoryW(gone.path.c_str());
+    const std::pair<int, std::wstring> clicks[] = {
+        {1, L"Navigate2 I2 10"}, {2, L"Navigate2 BSTR " + work.path}, {0, L"Navigate2 BSTR " + gone.path + L" failed"}};
+    for (const auto& [tab, call] : clicks) {
+        HWND before = List(velmora, 0);
+        Click(TabCentre(Strip(velmora, 0), tab));
+        EXPECT_EQ(object.NewCalls(1), Lines{call});
+        EXPECT_TRUE(tab == 0 || (List(velmora, 0) != before && styled(0))) << tab;
+    }
+    EXPECT_EQ(Items(Strip(velmora, 0)), (Lines{L"Bin", L"Work"}));
+    EXPECT_EQ(velmora.WaitForBox(300), nullptr);
+
+    // A new tab takes the shown folder's name and path.
+    ASSERT_TRUE(velmora.Command(ids::kFileAddTab2));
+    EXPECT_EQ(object.NewCalls(),
+              (Lines{L"Document", L"Folder", L"Self", L"Name", L"Document", L"Folder", L"Self", L"Path"}));
+    EXPECT_EQ(Items(Strip(velmora, 1)), Lines{L"PC"});
+
+    // A window the user closed is replaced by the capture command.
+    HWND closed = Hosted(velmora, 0);
+    PostMessageW(closed, WM_SYSCOMMAND, SC_CLOSE, 0);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(closed); }));
+    ASSERT_TRUE(velmora.Command(ids::kCaptureExplorer1));
+    EXPECT_EQ(object.NewCalls(), Capture(Frame(velmora, 0)));
+
+    HWND hosted[] = {Hosted(velmora, 0), Hosted(velmora, 1)};
+    velmora.Close();
+    ASSERT_TRUE(velmora.WaitForExit());
+    EXPECT_EQ(object.NewCalls(), kRelease + kRelease);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(hosted[0]) && !IsWindow(hosted[1]); })) << "a window did not quit";
+    EXPECT_EQ(velmora.Read(L"Tab", L"2"), L"PC?" + kComputer);
+}
+
+TEST(ExplorerObjectTest, AClassThatRefusesTheObjectEndsVelmoraWithTheCaptureMessage) {
+    Double object(/*refuse=*/true);
+    if (!object.Registered()) GTEST_SKIP() << "the system has the Explorer object class";
+    Program velmora(L"Velmora.exe", ids::kMainWindowClass, L"[setting]\r\nwindow=1\r\n[Tab]\r\n1=PC?" + kComputer);
+    HWND box = velmora.WaitForBox();
+    EXPECT_EQ(Text(box), L"Velmora エラー");
+    EXPECT_EQ(BoxText(box),
+              L"エクスプローラーの取り込み中にエラーが発生しました\r\nOSがVistaでUACが有効の場合は取り込みできません");
+    EXPECT_EQ(object.NewCalls(), Lines{L"Create refused"}) << "the stand-in or a second try took its place";
+    Answer(box);
+    ASSERT_TRUE(velmora.WaitForExit());
+    EXPECT_EQ(velmora.Read(L"setting", L"State"), std::nullopt) << "something was saved";
+    EXPECT_EQ(velmora.Read(L"Tab", L"1"), L"PC?" + kComputer);
+}
+
+}  // namespace
+}  // namespace velmora::e2e
