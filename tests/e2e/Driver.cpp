@@ -4,22 +4,20 @@
 #include <shlobj.h>
 #include <tlhelp32.h>
 
-#include <atomic>
+#include <filesystem>
+#include <fstream>
 
 #include "explorer/ExplorerPane.h"
 #include "platform/win32/ComPtr.h"
-#include "platform/win32/MainWindowIds.h"
 #include "platform/win32/Win32WindowManager.h"
 #include "platform/win32/WindowHandleCast.h"
 
 namespace velmora::e2e {
 namespace {
 
-namespace ids = win32::ids;
-
 // Sends a message whose lParam points at `data` in the receiving process, and
 // copies it back: the common controls' structures are not carried across
-// processes. A text field given is pointed at a buffer there, and its text returned.
+// processes. A text field given points at a buffer there, whose text is returned.
 template <class T>
 std::wstring SendRemote(HWND window, UINT message, WPARAM wParam, T& data, LPWSTR* textField = nullptr) {
     DWORD id = 0;
@@ -37,23 +35,16 @@ std::wstring SendRemote(HWND window, UINT message, WPARAM wParam, T& data, LPWST
     return text;
 }
 
-bool IsClass(HWND window, const wchar_t* name) {
-    wchar_t actual[64] = {};
-    GetClassNameW(window, actual, 64);
-    return lstrcmpiW(actual, name) == 0;
-}
-
 // Ends what a test started and left running: fixtures, and the Option.exe Velmora starts.
 void EndStrays() {
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     PROCESSENTRY32W entry{sizeof(entry)};
     for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
         if (wcsncmp(entry.szExeFile, L"fixture_", 8) != 0 && lstrcmpiW(entry.szExeFile, L"Option.exe") != 0) continue;
-        if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID)) {
-            TerminateProcess(process, 99);
-            WaitForSingleObject(process, 5000);
-            CloseHandle(process);
-        }
+        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID);
+        TerminateProcess(process, 99);
+        WaitForSingleObject(process, 5000);
+        CloseHandle(process);
     }
     CloseHandle(snapshot);
 }
@@ -74,6 +65,7 @@ private:
     int rounds_ = 0;
 };
 
+// The drag reads the modifier keys from this thread's keyboard state.
 void HoldControl(bool held) {
     BYTE keys[256] = {};
     GetKeyboardState(keys);
@@ -84,23 +76,20 @@ void HoldControl(bool held) {
 }  // namespace
 
 std::wstring BinaryFolder() {
-    // The build names the folder as the build machine sees it; a Unix path is
-    // reached through Wine's drive for the host's root.
+    // Named as the build machine sees it; a Unix path is reached through Wine's drive for the host's root.
     std::wstring folder = L"" VELMORA_BIN_DIR;
-    if (!folder.empty() && folder.front() == L'/') folder = L"Z:" + folder;
+    if (folder.front() == L'/') folder = L"Z:" + folder;
     for (wchar_t& c : folder) c = c == L'/' ? L'\\' : c;
     return folder;
 }
 
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        if (condition()) return true;
+    for (const DWORD start = GetTickCount(); !condition(); Sleep(30)) {
         if (GetTickCount() - start > timeoutMs) return false;
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-        Sleep(30);
     }
+    return true;
 }
 
 LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -113,6 +102,12 @@ std::wstring Text(HWND window) {
     wchar_t text[512] = {};
     Send(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
     return text;
+}
+
+bool IsClass(HWND window, const wchar_t* name) {
+    wchar_t actual[64] = {};
+    GetClassNameW(window, actual, 64);
+    return lstrcmpiW(actual, name) == 0;
 }
 
 int ItemCount(HWND control) {
@@ -143,9 +138,14 @@ std::vector<std::wstring> Items(HWND control) {
     return items;
 }
 
-POINT Centre(HWND window) {
+RECT ScreenRect(HWND window) {
     RECT rect{};
     GetWindowRect(window, &rect);
+    return rect;
+}
+
+POINT Centre(HWND window) {
+    const RECT rect = ScreenRect(window);
     return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
 }
 
@@ -187,22 +187,16 @@ void MoveTo(POINT screen) {
     // No SetCursorPos, and the position is checked until it stays: under
     // Wine's virtual desktop a motion the X server reports late can put the
     // pointer back where it was, and the click or drop that follows lands there.
-    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
     INPUT input{INPUT_MOUSE};
-    input.mi.dx = MulDiv(screen.x - left, 65535, GetSystemMetrics(SM_CXVIRTUALSCREEN) - 1);
-    input.mi.dy = MulDiv(screen.y - top, 65535, GetSystemMetrics(SM_CYVIRTUALSCREEN) - 1);
+    input.mi.dx = MulDiv(screen.x, 65535, GetSystemMetrics(SM_CXVIRTUALSCREEN) - 1);
+    input.mi.dy = MulDiv(screen.y, 65535, GetSystemMetrics(SM_CYVIRTUALSCREEN) - 1);
     input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
-    const auto there = [&] {
+    for (int attempt = 0, stayed = 0; attempt < 10 && stayed < 2; ++attempt) {
+        if (stayed == 0) SendInput(1, &input, sizeof(input));
+        Sleep(60 * (stayed + 1));
         POINT now{};
         GetCursorPos(&now);
-        return now.x == screen.x && now.y == screen.y;
-    };
-    for (int attempt = 0; attempt < 10; ++attempt) {
-        SendInput(1, &input, sizeof(input));
-        Sleep(60);
-        if (!there()) continue;
-        Sleep(120);
-        if (there()) return;
+        stayed = now.x == screen.x && now.y == screen.y ? stayed + 1 : 0;
     }
 }
 
@@ -221,33 +215,14 @@ void Click(POINT screen, bool right) {
 }
 
 void Keys(std::initializer_list<WORD> keys) {
-    const auto send = [](WORD key, DWORD flags) {
-        INPUT input{INPUT_KEYBOARD};
-        input.ki.wVk = key;
-        input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
-        input.ki.dwFlags = flags;
+    std::vector<std::pair<WORD, DWORD>> strokes;
+    for (WORD key : keys) strokes.emplace_back(key, 0);
+    for (auto key = std::rbegin(keys); key != std::rend(keys); ++key) strokes.emplace_back(*key, KEYEVENTF_KEYUP);
+    for (const auto& [key, flags] : strokes) {
+        INPUT input{INPUT_KEYBOARD, {.ki = {key, static_cast<WORD>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC)), flags}}};
         SendInput(1, &input, sizeof(input));
         Sleep(30);
-    };
-    for (WORD key : keys) send(key, 0);
-    for (auto key = std::rbegin(keys); key != std::rend(keys); ++key) send(*key, KEYEVENTF_KEYUP);
-}
-
-bool MenuOpen(const Program& program) { return TopLevel(L"#32768", program.Id()) != nullptr; }
-
-void Popup(const Program& program, HWND strip, int tab, WORD mnemonic) {
-    // A press that comes while Wine still moves the activation away from
-    // another program's window opens a menu the activation closes at once:
-    // pressed again, as the user would.
-    bool open = false;
-    for (int attempt = 0; attempt < 3 && !open; ++attempt) {
-        Click(TabCentre(strip, tab), true);
-        open = WaitFor([&] { return MenuOpen(program); }, 1500);
     }
-    ASSERT_TRUE(open) << "no popup menu";
-    Keys({mnemonic});
-    ASSERT_TRUE(WaitFor([&] { return !MenuOpen(program); }, 3000));
-    program.Sync();
 }
 
 DWORD DropFiles(const std::vector<std::wstring>& files, bool ctrl) {
@@ -265,7 +240,6 @@ DWORD DropFiles(const std::vector<std::wstring>& files, bool ctrl) {
     if (SUCCEEDED(SHBindToParent(items[0], IID_IShellFolder, parent.PutVoid(), nullptr)) &&
         SUCCEEDED(parent->GetUIObjectOf(nullptr, static_cast<UINT>(children.size()), children.data(), IID_IDataObject,
                                         nullptr, data.PutVoid()))) {
-        // The drag reads the modifier keys from this thread's keyboard state.
         HoldControl(ctrl);
         DropSource source;
         DoDragDrop(data.Get(), &source, DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK, &effect);
@@ -277,11 +251,10 @@ DWORD DropFiles(const std::vector<std::wstring>& files, bool ctrl) {
 
 Folder::Folder(std::initializer_list<const wchar_t*> files)
     : path([] {
-          static std::atomic<unsigned> counter{0};
+          static int counter = 0;
           wchar_t temp[MAX_PATH] = {};
           GetTempPathW(MAX_PATH, temp);
-          return std::wstring(temp) + L"velmora-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                 std::to_wstring(counter++);
+          return temp + (L"velmora-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter));
       }()) {
     CreateDirectoryW(path.c_str(), nullptr);
     for (const wchar_t* file : files)
@@ -290,9 +263,7 @@ Folder::Folder(std::initializer_list<const wchar_t*> files)
 
 Folder::~Folder() {
     const std::wstring from = path + L'\0';
-    SHFILEOPSTRUCTW operation{};
-    operation.wFunc = FO_DELETE;
-    operation.pFrom = from.c_str();
+    SHFILEOPSTRUCTW operation{nullptr, FO_DELETE, from.c_str()};
     operation.fFlags = FOF_NO_UI;
     SHFileOperationW(&operation);
 }
@@ -307,55 +278,54 @@ Program::Program(const wchar_t* exe, const wchar_t* windowClass, std::wstring_vi
         bytes.resize(
             static_cast<size_t>(WideCharToMultiByte(CP_ACP, 0, settings.data(), static_cast<int>(settings.size()),
                                                     bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr)));
-        HANDLE file =
-            CreateFileW((folder_ / L"setting.ini").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        DWORD written = 0;
-        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-        CloseHandle(file);
+        std::ofstream(std::filesystem::path(folder_ / L"setting.ini"), std::ios::binary) << bytes;
     }
-    const std::wstring program = folder_ / exe;
-    std::wstring commandLine = L"\"" + program + L"\"";
+    std::wstring commandLine = L"\"" + (folder_ / exe) + L"\"";
     STARTUPINFOW startup{sizeof(startup)};
-    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder_.path.c_str(),
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder_.path.c_str(),
                         &startup, &process_))
         return;
     CloseHandle(process_.hThread);
-    WaitFor(
-        [&] {
-            main_ = TopLevel(windowClass, Id());
-            return main_ || WaitForBox(0) || WaitForExit(0);
-        },
-        20000);
+    WaitFor([&] { return (main_ = TopLevel(windowClass, Id())) || WaitForBox(0) || WaitForExit(0); }, 20000);
     Sync();
 }
 
 Program::~Program() {
-    if (process_.hProcess) {
-        TerminateProcess(process_.hProcess, 99);
-        WaitForSingleObject(process_.hProcess, 5000);
-        CloseHandle(process_.hProcess);
-    }
+    TerminateProcess(process_.hProcess, 99);
+    WaitForSingleObject(process_.hProcess, 5000);
+    CloseHandle(process_.hProcess);
     EndStrays();
 }
 
 HWND Program::Control(int id) const {
-    if (HWND direct = GetDlgItem(main_, id)) return direct;
-    for (HWND child = GetWindow(main_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        if (HWND inside = GetDlgItem(child, id)) return inside;
-    }
-    return nullptr;
+    HWND found = GetDlgItem(main_, id);
+    for (HWND child = GetWindow(main_, GW_CHILD); child && !found; child = GetWindow(child, GW_HWNDNEXT))
+        found = GetDlgItem(child, id);
+    return found;
 }
 
 bool Program::Command(int id, bool post) const {
-    // As a menu sends it, or a button: then with its handle (BN_CLICKED is 0).
+    // As a menu sends it, or a button, then with its handle (BN_CLICKED is 0).
     const LPARAM button = reinterpret_cast<LPARAM>(GetDlgItem(main_, id));
     if (post) return PostMessageW(main_, WM_COMMAND, static_cast<WPARAM>(id), button) != 0;
-    return SendMessageTimeoutW(main_, WM_COMMAND, static_cast<WPARAM>(id), button, SMTO_ABORTIFHUNG, 10000, nullptr) !=
-           0;
+    return SendMessageTimeoutW(main_, WM_COMMAND, static_cast<WPARAM>(id), button, SMTO_ABORTIFHUNG, 10000, nullptr);
 }
 
-bool Program::Sync() const {
-    return main_ && SendMessageTimeoutW(main_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 10000, nullptr) != 0;
+bool Program::Sync() const { return SendMessageTimeoutW(main_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 10000, nullptr); }
+
+void Program::Popup(HWND strip, int tab, WORD mnemonic) const {
+    // A press that comes while Wine still moves the activation away from
+    // another program's window opens a menu the activation closes at once:
+    // pressed again, as the user would.
+    bool open = false;
+    for (int attempt = 0; attempt < 3 && !open; ++attempt) {
+        Click(TabCentre(strip, tab), true);
+        open = WaitFor([&] { return MenuOpen(); }, 1500);
+    }
+    ASSERT_TRUE(open) << "no popup menu";
+    Keys({mnemonic});
+    ASSERT_TRUE(WaitFor([&] { return !MenuOpen(); }, 3000));
+    Sync();
 }
 
 HWND Program::WaitForBox(DWORD timeoutMs) const {
@@ -366,29 +336,12 @@ HWND Program::WaitForBox(DWORD timeoutMs) const {
 
 std::optional<std::wstring> Program::Read(const wchar_t* section, const wchar_t* key) const {
     // A default no real value has tells a missing key from an empty one.
-    constexpr wchar_t kMissing[] = L"\x01missing";
     wchar_t value[1024] = {};
-    GetPrivateProfileStringW(section, key, kMissing, value, 1024, (folder_ / L"setting.ini").c_str());
-    if (wcscmp(value, kMissing) == 0) return std::nullopt;
+    GetPrivateProfileStringW(section, key, L"\x01", value, 1024, (folder_ / L"setting.ini").c_str());
+    if (wcscmp(value, L"\x01") == 0) return std::nullopt;
     return value;
 }
 
-bool Program::WaitForExit(DWORD timeoutMs) const {
-    return process_.hProcess && WaitForSingleObject(process_.hProcess, timeoutMs) == WAIT_OBJECT_0;
-}
-
-DWORD Program::ExitCode() const {
-    DWORD code = STILL_ACTIVE;
-    GetExitCodeProcess(process_.hProcess, &code);
-    return code;
-}
-
-HWND Strip(const Program& velmora, int pane) {
-    return velmora.Control(pane == 0 ? ids::kTabStrip1_0 : pane == 1 ? ids::kTabStrip1_1 : ids::kTabStrip2);
-}
-
-HWND Frame(const Program& velmora, int pane) {
-    return velmora.Control(pane == 0 ? ids::kFrameApp0 : pane == 1 ? ids::kFrameApp1 : ids::kFrameApp2);
-}
+bool Program::WaitForExit(DWORD timeoutMs) const { return WaitForSingleObject(process_.hProcess, timeoutMs) == 0; }
 
 }  // namespace velmora::e2e

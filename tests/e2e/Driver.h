@@ -20,21 +20,23 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/win32/MainWindowIds.h"
+
 namespace velmora::e2e {
 
-class Program;
-
 std::wstring BinaryFolder();  // where the build put the programs
-// Polls until the condition holds, handling this thread's messages meanwhile.
+// Polls, handling this thread's messages meanwhile.
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
 // A sent message that never blocks the driver on a hung or modal program.
 LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 std::wstring Text(HWND window);
-// Tabs of a tab strip, rows of a list view (its cells by column), entries of a combo box.
+bool IsClass(HWND window, const wchar_t* name);
+// Tabs of a tab strip, rows of a list view (cells by column), entries of a combo box.
 int ItemCount(HWND control);
 std::wstring ItemText(HWND control, int item, int column = 0);
 std::vector<std::wstring> Items(HWND control);
-POINT Centre(HWND window);  // on the screen
+RECT ScreenRect(HWND window);  // on the screen, as is everything the input takes
+POINT Centre(HWND window);
 POINT TabCentre(HWND strip, int tab);
 // A visible top-level window of the class, of that process when one is given.
 HWND TopLevel(const wchar_t* className, DWORD processId = 0);
@@ -48,22 +50,16 @@ void MoveTo(POINT screen);
 void Button(bool down, bool right = false);
 void Click(POINT screen, bool right = false);
 void Keys(std::initializer_list<WORD> keys);  // pressed in order, released in reverse
-// Whether a menu of the program is open: a popup, or one of the menu bar.
-bool MenuOpen(const Program& program);
-// Right-clicks a tab and picks a popup entry by its mnemonic.
-void Popup(const Program& program, HWND strip, int tab, WORD mnemonic);
-// Drags the files from this process and drops them at the pointer, with Ctrl
-// held when asked; the effect the target chose.
+// Drags files from this process to the pointer, Ctrl held if asked; the target's effect.
 DWORD DropFiles(const std::vector<std::wstring>& files, bool ctrl = false);
 
 // A fresh folder in the temporary folder, with empty files; removed with its content.
-class Folder {
-public:
+struct Folder {
     explicit Folder(std::initializer_list<const wchar_t*> files = {});
     ~Folder();
     Folder(const Folder&) = delete;
     Folder& operator=(const Folder&) = delete;
-    std::wstring operator/(const wchar_t* name) const { return path + L"\\" + name; }
+    std::wstring operator/(const std::wstring& name) const { return path + L"\\" + name; }
     std::wstring Name() const { return path.substr(path.rfind(L'\\') + 1); }
     bool Has(const wchar_t* name) const {
         return GetFileAttributesW((*this / name).c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -75,10 +71,8 @@ public:
 // One program started from a folder of its own, as Explorer starts it.
 class Program {
 public:
-    // Copies `exe` and `alsoCopy` from the build into the folder, writes
-    // setting.ini (in the system's code page, as the programs store it) unless
-    // `settings` is empty, starts the program, and waits until
-    // it shows its window of `windowClass` or a message box, or ends.
+    // Copies `exe` and `alsoCopy` from the build, writes setting.ini in the system's code page (as the programs
+    // do) unless `settings` is empty, starts the program and waits until it shows its window or a box, or ends.
     Program(const wchar_t* exe, const wchar_t* windowClass, std::wstring_view settings,
             std::initializer_list<const wchar_t*> alsoCopy = {});
     ~Program();  // ends the program, and any fixture or Option.exe left running
@@ -87,17 +81,18 @@ public:
 
     HWND Main() const { return main_; }
     DWORD Id() const { return process_.dwProcessId; }
-    const Folder& Home() const { return folder_; }
     // A control by id in the main window or in one of its children (Velmora's frames).
     HWND Control(int id) const;
     // A menu or button command; posted, returning at once, when it opens a modal box.
     bool Command(int id, bool post = false) const;
     bool Sync() const;  // returns once the program has handled what was sent before
+    bool MenuOpen() const { return TopLevel(L"#32768", Id()) != nullptr; }  // a popup, or one of the menu bar
+    // Right-clicks a tab and picks a popup entry by its mnemonic.
+    void Popup(HWND strip, int tab, WORD mnemonic) const;
     HWND WaitForBox(DWORD timeoutMs = 15000) const;
     std::optional<std::wstring> Read(const wchar_t* section, const wchar_t* key) const;
     void Close() const { PostMessageW(main_, WM_CLOSE, 0, 0); }
     bool WaitForExit(DWORD timeoutMs = 20000) const;
-    DWORD ExitCode() const;
 
 private:
     Folder folder_;
@@ -105,9 +100,9 @@ private:
     HWND main_ = nullptr;
 };
 
-// Velmora's panes: 0 and 1 the Explorer panes, 2 the application pane.
-HWND Strip(const Program& velmora, int pane);
-HWND Frame(const Program& velmora, int pane);
+// Velmora's panes: 0 and 1 the Explorer panes, 2 the application pane, their controls numbered in that order.
+inline HWND Strip(const Program& velmora, int pane) { return velmora.Control(win32::ids::kTabStrip1_0 + pane); }
+inline HWND Frame(const Program& velmora, int pane) { return velmora.Control(win32::ids::kFrameApp0 + pane); }
 inline HWND Hosted(const Program& velmora, int pane) { return GetWindow(Frame(velmora, pane), GW_CHILD); }
 inline HWND List(const Program& velmora, int pane) { return FileList(Hosted(velmora, pane)); }
 

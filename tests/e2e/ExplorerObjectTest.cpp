@@ -4,20 +4,21 @@
 // in order. Its windows live in processes of their own, so the list search,
 // the style messages and the re-parenting all cross a process boundary. Where
 // the system has the class itself, these tests are skipped.
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "e2e/Driver.h"
-#include "platform/win32/MainWindowIds.h"
 
 namespace velmora::e2e {
 namespace {
 
 namespace ids = win32::ids;
 using Lines = std::vector<std::wstring>;
-
 constexpr wchar_t kClass[] = L"CLSID\\{C08AFD90-F2A1-11D1-8455-00A0C91F3880}";
-const std::wstring kMachineClass = std::wstring(L"Software\\Classes\\") + kClass;
+const std::wstring kServer = kClass + std::wstring(L"\\LocalServer32");
 const std::wstring kComputer = L"::{20D04FE0-3AEA-1069-A2D8-08002B30309D}";
 
 Lines operator+(Lines first, const Lines& second) {
@@ -25,19 +26,12 @@ Lines operator+(Lines first, const Lines& second) {
     return first;
 }
 
-// The calls that make a new window ready in the frame.
+// The calls that make a new window ready in the frame, and those that give it back at the end.
 Lines Capture(HWND frame) {
-    return {L"Create",
-            L"Navigate2 I2 17",
-            L"ShowBrowserBar {EFA24E64-B078-11D0-89E4-00C04FC9E26E} true",
-            L"HWND",
-            L"HWND",
-            L"Parent " + std::to_wstring(reinterpret_cast<UINT_PTR>(frame)),
-            L"Document",
-            L"CurrentViewMode 4",
-            L"Visible true"};
+    const std::wstring parent = L"Parent " + std::to_wstring(reinterpret_cast<UINT_PTR>(frame));
+    const Lines create{L"Create", L"Navigate2 I2 17", L"ShowBrowserBar {EFA24E64-B078-11D0-89E4-00C04FC9E26E} true"};
+    return create + Lines{L"HWND", L"HWND", parent, L"Document", L"CurrentViewMode 4", L"Visible true"};
 }
-// What closing Velmora does to each window: hidden, back on the desktop, told to quit.
 const Lines kRelease = {L"Visible false", L"Parent desktop", L"Quit"};
 
 // The double, registered as the class's server while this lives. Wine's COM
@@ -46,25 +40,25 @@ const Lines kRelease = {L"Visible false", L"Parent desktop", L"Quit"};
 class Double {
 public:
     explicit Double(bool refuse = false) {
+        wchar_t server[1024] = {};
+        DWORD size = sizeof server;
+        RegGetValueW(HKEY_CLASSES_ROOT, kServer.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, server, &size);
+        // The system's own class is left alone; a registration of ours that a crashed run left is taken over.
         HKEY key = nullptr;
         if (RegOpenKeyExW(HKEY_CLASSES_ROOT, kClass, 0, KEY_READ, &key) == ERROR_SUCCESS) {
-            wchar_t server[1024] = {};
-            DWORD size = sizeof server;
-            RegGetValueW(key, L"LocalServer32", nullptr, RRF_RT_REG_SZ, nullptr, server, &size);
             RegCloseKey(key);
-            // The system's own class is left alone; a registration of ours a crashed run left is taken over.
             if (!wcsstr(server, L"fixture_explorer.exe")) return;
         }
-        const std::wstring server = L"\"" + BinaryFolder() + L"\\fixtures\\fixture_explorer.exe\" " +
-                                    (refuse ? L"--refuse \"" : L"\"") + journal_.path + L"\\journal.txt\"";
-        registered_ = RegCreateKeyExW(HKEY_LOCAL_MACHINE, (kMachineClass + L"\\LocalServer32").c_str(), 0, nullptr,
+        const std::wstring command = L"\"" + BinaryFolder() + L"\\fixtures\\fixture_explorer.exe\" " +
+                                     (refuse ? L"--refuse \"" : L"\"") + (journal_ / L"journal.txt") + L"\"";
+        registered_ = RegCreateKeyExW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\" + kServer).c_str(), 0, nullptr,
                                       REG_OPTION_VOLATILE, KEY_WRITE, nullptr, &key, nullptr) == ERROR_SUCCESS;
-        RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(server.c_str()),
-                       static_cast<DWORD>((server.size() + 1) * sizeof(wchar_t)));
+        RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                       static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
         RegCloseKey(key);
     }
     ~Double() {
-        if (registered_) RegDeleteTreeW(HKEY_LOCAL_MACHINE, kMachineClass.c_str());
+        if (registered_) RegDeleteTreeW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\" + std::wstring(kClass)).c_str());
     }
     bool Registered() const { return registered_; }
 
@@ -72,13 +66,9 @@ public:
     Lines NewCalls(size_t count = 0) {
         Lines fresh;
         WaitFor([&] {
-            HANDLE file = CreateFileW((journal_ / L"journal.txt").c_str(), GENERIC_READ,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-            std::wstring text(65536, L'\0');
-            DWORD read = 0;
-            ReadFile(file, text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &read, nullptr);
-            CloseHandle(file);
-            text.resize(read / sizeof(wchar_t));
+            std::ifstream file(std::filesystem::path(journal_ / L"journal.txt"), std::ios::binary);
+            const std::string bytes{std::istreambuf_iterator<char>(file), {}};
+            const std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
             fresh.clear();
             size_t at = seen_;
             for (size_t end; (end = text.find(L"\r\n", at)) != std::wstring::npos; at = end + 2)
@@ -105,8 +95,8 @@ TEST(ExplorerObjectTest, PanesCaptureNavigateStyleAndReleaseTheObjectsWindows) {
                         L"|Bin?::{645FF040-5081-101B-9F08-00AA002F954E}|Work?" + work.path + L"\r\n");
     ASSERT_TRUE(WaitFor([&] { return List(velmora, 0) && List(velmora, 1); }));
     EXPECT_EQ(object.NewCalls(), Capture(Frame(velmora, 0)) + Capture(Frame(velmora, 1)));
-    constexpr LRESULT kFlags = LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT;
     const auto styled = [&](int pane) {
+        constexpr LRESULT kFlags = LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT;
         return WaitFor([&] { return Send(List(velmora, pane), LVM_GETEXTENDEDLISTVIEWSTYLE) == kFlags; });
     };
     EXPECT_TRUE(styled(0) && styled(1));
