@@ -116,11 +116,6 @@ int ItemCount(HWND control) {
 }
 
 std::wstring ItemText(HWND control, int item, int column) {
-    if (IsClass(control, WC_COMBOBOXW)) {  // the system carries this one's buffer
-        wchar_t text[512] = {};
-        Send(control, CB_GETLBTEXT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(text));
-        return text;
-    }
     if (IsClass(control, WC_TABCONTROLW)) {
         TCITEMW tab{TCIF_TEXT};
         tab.cchTextMax = 512;
@@ -166,6 +161,12 @@ HWND TopLevel(const wchar_t* className, DWORD processId) {
     return nullptr;
 }
 
+HWND WaitForBox(DWORD processId, DWORD timeoutMs) {
+    HWND box = nullptr;
+    WaitFor([&] { return (box = TopLevel(L"#32770", processId)) != nullptr; }, timeoutMs);
+    return box;
+}
+
 std::wstring BoxText(HWND box) {
     for (HWND child = nullptr; (child = FindWindowExW(box, child, L"Static", nullptr)) != nullptr;) {
         if (std::wstring text = Text(child); !text.empty()) return text;
@@ -200,18 +201,14 @@ void MoveTo(POINT screen) {
     }
 }
 
-void Button(bool down, bool right) {
-    INPUT input{INPUT_MOUSE};
-    input.mi.dwFlags = right ? (down ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP)
-                             : (down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP);
-    SendInput(1, &input, sizeof(input));
-    Sleep(30);
-}
-
 void Click(POINT screen, bool right) {
     MoveTo(screen);
-    Button(true, right);
-    Button(false, right);
+    for (DWORD button :
+         {right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN, right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP}) {
+        INPUT input{INPUT_MOUSE, {.mi = {0, 0, 0, button}}};
+        SendInput(1, &input, sizeof(input));
+        Sleep(30);
+    }
 }
 
 void Keys(std::initializer_list<WORD> keys) {
@@ -286,7 +283,8 @@ Program::Program(const wchar_t* exe, const wchar_t* windowClass, std::wstring_vi
                         &startup, &process_))
         return;
     CloseHandle(process_.hThread);
-    WaitFor([&] { return (main_ = TopLevel(windowClass, Id())) || WaitForBox(0) || WaitForExit(0); }, 20000);
+    WaitFor([&] { return (main_ = TopLevel(windowClass, Id())) || TopLevel(L"#32770", Id()) || WaitForExit(0); },
+            20000);
     Sync();
 }
 
@@ -326,12 +324,6 @@ void Program::Popup(HWND strip, int tab, WORD mnemonic) const {
     Keys({mnemonic});
     ASSERT_TRUE(WaitFor([&] { return !MenuOpen(); }, 3000));
     Sync();
-}
-
-HWND Program::WaitForBox(DWORD timeoutMs) const {
-    HWND box = nullptr;
-    WaitFor([&] { return (box = TopLevel(L"#32770", Id())) != nullptr; }, timeoutMs);
-    return box;
 }
 
 std::optional<std::wstring> Program::Read(const wchar_t* section, const wchar_t* key) const {

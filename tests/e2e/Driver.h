@@ -31,7 +31,7 @@ bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
 LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 std::wstring Text(HWND window);
 bool IsClass(HWND window, const wchar_t* name);
-// Tabs of a tab strip, rows of a list view (cells by column), entries of a combo box.
+// Tabs of a tab strip or rows of a list view (cells by column); ItemCount also counts a combo box's entries.
 int ItemCount(HWND control);
 std::wstring ItemText(HWND control, int item, int column = 0);
 std::vector<std::wstring> Items(HWND control);
@@ -40,6 +40,8 @@ POINT Centre(HWND window);
 POINT TabCentre(HWND strip, int tab);
 // A visible top-level window of the class, of that process when one is given.
 HWND TopLevel(const wchar_t* className, DWORD processId = 0);
+// A message box ("#32770") of that process, or of any; nullptr when none shows in time.
+HWND WaitForBox(DWORD processId = 0, DWORD timeoutMs = 15000);
 std::wstring BoxText(HWND box);
 void Answer(HWND box);  // OK, and waits until the box is gone
 // The file list of an Explorer window, found by Velmora's own search.
@@ -47,7 +49,6 @@ HWND FileList(HWND explorer);
 
 // Real input through the system's queue; Wine's keyboard follows the pointer.
 void MoveTo(POINT screen);
-void Button(bool down, bool right = false);
 void Click(POINT screen, bool right = false);
 void Keys(std::initializer_list<WORD> keys);  // pressed in order, released in reverse
 // Drags files from this process to the pointer, Ctrl held if asked; the target's effect.
@@ -89,7 +90,6 @@ public:
     bool MenuOpen() const { return TopLevel(L"#32768", Id()) != nullptr; }  // a popup, or one of the menu bar
     // Right-clicks a tab and picks a popup entry by its mnemonic.
     void Popup(HWND strip, int tab, WORD mnemonic) const;
-    HWND WaitForBox(DWORD timeoutMs = 15000) const;
     std::optional<std::wstring> Read(const wchar_t* section, const wchar_t* key) const;
     void Close() const { PostMessageW(main_, WM_CLOSE, 0, 0); }
     bool WaitForExit(DWORD timeoutMs = 20000) const;

@@ -1,7 +1,6 @@
-// Velmora.exe as a user starts, works and ends it. Its Explorer panes hold
-// Velmora's own stand-in (Wine has no Explorer object); its application pane
-// copies of tests/fixtures/fixture_app.cpp. Wine does not draw another
-// process's window inside ours, so those are checked by the window tree.
+// Velmora.exe, and Option.exe run from its Tools menu, as a user works them. The Explorer panes hold Velmora's own
+// stand-in (Wine has no Explorer object), the application pane copies of tests/fixtures/fixture_app.cpp, checked by
+// the window tree as Wine does not draw another process's window inside ours.
 #include <string>
 #include <vector>
 
@@ -16,18 +15,14 @@ namespace ids = win32::ids;
 using Texts = std::vector<std::wstring>;
 const std::wstring kComputer = L"::{20D04FE0-3AEA-1069-A2D8-08002B30309D}";
 
-TEST(VelmoraTest, StartUpTabsToolsAndClosingWritesBack) {
-    // 800x600 pixels at 100,100; stacked panes with the application pane at their right, behind a bar 330 pixels
-    // from the left; pane 1's hotkey Ctrl+Shift+F9 (the field's word 0x0378); one launcher entry.
+TEST(VelmoraTest, StartUpRestoresTabsFollowTheUserAndClosingWritesBack) {
+    // 800x600 pixels at 100,100; stacked panes with the application pane at their right.
     Folder work({L"one.txt"}), source({L"moved.txt", L"copied.txt"});
-    Program velmora(
-        L"Velmora.exe", ids::kMainWindowClass,
-        L"[setting]\r\nwindow=1\r\nState=0\r\nX=1500\r\nY=1500\r\nW=12000\r\nH=9000\r\nBar1=4950\r\n"
-        L"Bar2=3000\r\nView=2\r\nViewApl=-1\r\nHot1=888\r\nModkey1=6\r\nHotkey1=120\r\n[App]\r\nOld=C:\\o.exe"
-        L"\r\n[Tab]\r\n1=コンピュータ?" +
-            kComputer + L"|Work?" + work.path + L"|Gone?C:\\velmora-no-such-folder\r\n2=A?" + source.path + L"|PC?" +
-            kComputer,
-        {L"Option.exe"});
+    Program velmora(L"Velmora.exe", ids::kMainWindowClass,
+                    L"[setting]\r\nwindow=1\r\nState=0\r\nX=1500\r\nY=1500\r\nW=12000\r\nH=9000\r\nBar1=4950\r\n"
+                    L"Bar2=3000\r\nView=2\r\nViewApl=-1\r\n[Tab]\r\n1=コンピュータ?" +
+                        kComputer + L"|Work?" + work.path + L"|Gone?C:\\velmora-no-such-folder\r\n2=A?" + source.path +
+                        L"|PC?" + kComputer);
     const RECT outer = ScreenRect(velmora.Main()), expected{100, 100, 900, 700};
     EXPECT_TRUE(EqualRect(&outer, &expected) && !IsZoomed(velmora.Main()));
     const auto frame = [&](int id) { return ScreenRect(velmora.Control(id)); };
@@ -43,21 +38,12 @@ TEST(VelmoraTest, StartUpTabsToolsAndClosingWritesBack) {
         EXPECT_EQ(second.Read(L"setting", L"View"), std::nullopt);
     }
     velmora.Command(ids::kHelpAbout, true);
-    HWND about = velmora.WaitForBox();
+    HWND about = WaitForBox(velmora.Id());
     EXPECT_EQ(Text(about), L"Velmora");
     EXPECT_EQ(BoxText(about), L"Velmora Ver" + std::to_wstring(VELMORA_VERSION_MAJOR) + L"." +
                                   std::to_wstring(VELMORA_VERSION_MINOR) + L"." +
                                   std::to_wstring(VELMORA_VERSION_PATCH) + L"\t作者 Quonda");
     Answer(about);
-
-    // The bar dragged with the mouse: its left edge follows the pointer, the panes follow on release.
-    const RECT bar = ScreenRect(velmora.Control(ids::kSplitBar0));
-    MoveTo({bar.left + 1, bar.top + 100});
-    Button(true);
-    MoveTo({bar.left + 31, bar.top + 100});
-    MoveTo({bar.left + 61, bar.top + 100});
-    Button(false);
-    EXPECT_TRUE(WaitFor([&] { return frame(ids::kPicFrame0).right == bar.left + 61; }));
 
     // A click on a tab shows its folder; the File menu, by its keys, adds a tab for the folder shown.
     Click(TabCentre(Strip(velmora, 0), 1));
@@ -82,47 +68,106 @@ TEST(VelmoraTest, StartUpTabsToolsAndClosingWritesBack) {
     EXPECT_EQ(DropFiles({source / L"copied.txt"}, true), static_cast<DWORD>(DROPEFFECT_COPY));
     EXPECT_TRUE(WaitFor([&] { return work.Has(L"copied.txt") && source.Has(L"copied.txt"); }));
 
-    // The Tools menu, by its keys, runs Option.exe; Velmora refuses to close meanwhile.
+    velmora.Close();
+    ASSERT_TRUE(velmora.WaitForExit());
+    const std::pair<const wchar_t*, const wchar_t*> saved[] = {
+        {L"State", L"0"}, {L"X", L"1500"}, {L"W", L"12000"}, {L"Bar1", L"4950"}, {L"View", L"2"}, {L"ViewApl", L"-1"}};
+    for (const auto& [key, value] : saved) EXPECT_EQ(velmora.Read(L"setting", key), value) << key;
+    EXPECT_EQ(velmora.Read(L"Tab", L"1"),
+              L"コンピュータ?" + kComputer + L"|Work?" + work.path + L"|" + work.Name() + L"?" + work.path);
+    EXPECT_EQ(velmora.Read(L"Tab", L"2"), L"PC?" + kComputer);
+}
+
+// The Tools menu runs the settings program from Velmora's folder; Velmora refuses to close meanwhile, and takes
+// over what it saved once it has ended.
+TEST(VelmoraTest, ToolsMenuRunsOptionWhoseSavedChangesVelmoraTakesOver) {
     namespace option = win32::option_ids;
-    Keys({VK_MENU, 'T'});
-    ASSERT_TRUE(WaitFor([&] { return velmora.MenuOpen(); }, 3000)) << "no Tools menu";
-    Keys({'O'});
+    Folder tools({L"tool.exe"});
+    // Pane 1's hotkey Ctrl+Shift+F9 (the field's word 0x0378).
+    Program velmora(L"Velmora.exe", ids::kMainWindowClass,
+                    L"[setting]\r\nwindow=1\r\nHot1=888\r\nModkey1=6\r\nHotkey1=120\r\n[App]\r\nメモ帳=C:\\x.exe\r\n"
+                    L"[pos]\r\nX01=150\r\n",
+                    {L"Option.exe"});
     HWND form = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (form = TopLevel(option::kWindowClass)) != nullptr; }, 20000));
+    const auto runOption = [&] {
+        MoveTo(Centre(velmora.Main()));
+        Keys({VK_MENU, 'T'});
+        ASSERT_TRUE(WaitFor([&] { return velmora.MenuOpen(); }, 3000)) << "no Tools menu";
+        Keys({'O'});
+        ASSERT_TRUE(WaitFor([&] { return (form = TopLevel(option::kWindowClass)) != nullptr; }, 20000));
+    };
+    ASSERT_NO_FATAL_FAILURE(runOption());
     velmora.Close();
     EXPECT_FALSE(velmora.WaitForExit(500)) << "Velmora closed while the settings program ran";
-    // The user's changes, Ctrl+Shift+F10 for pane 1 and a launcher entry, taken over once "OK" ends Option.
+
+    // Option shows the file, under its Japanese captions; positions in pixels.
     const auto control = [&](int id) { return GetDlgItem(form, id); };
-    Send(FindWindowExW(control(option::PicHotkey(0)), nullptr, HOTKEY_CLASSW, nullptr), HKM_SETHOTKEY, 0x0379);
-    Send(control(option::kTxtName), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"新しいメモ"));
-    Send(control(option::TxtPath(0)), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"C:\\new.exe"));
+    HWND hotkey = FindWindowExW(control(option::PicHotkey(0)), nullptr, HOTKEY_CLASSW, nullptr);
+    HWND y = GetDlgItem(control(option::UctUDText1(1)), 1), name = control(option::kTxtName);
+    HWND path = control(option::TxtPath(0));
+    const std::pair<std::wstring, std::wstring> shown[] = {
+        {Text(control(option::kChkWindow)), L"ウィンドウの位置、サイズを記憶する"},
+        {Text(GetDlgItem(control(option::UctUDText1(0)), 1)), L"10"},
+        {ItemText(control(option::kListView1), 0), L"メモ帳"}};
+    for (const auto& [actual, expected] : shown) EXPECT_EQ(actual, expected);
+    EXPECT_TRUE(Send(hotkey, HKM_GETHOTKEY) == 0x0378 && Send(control(option::kChkWindow), BM_GETCHECK) == BST_CHECKED);
+    // Real keys: Ctrl+Shift+F10 in pane 1's hotkey field, 12 in pane 1's Y field.
+    Click(Centre(hotkey));
+    Keys({VK_CONTROL, VK_SHIFT, VK_F10});
+    EXPECT_TRUE(WaitFor([&] { return Send(hotkey, HKM_GETHOTKEY) == 0x0379; }));
+    Click(Centre(y));
+    Send(y, EM_SETSEL, 0, -1);
+    Keys({'1'});
+    Keys({'2'});
+    EXPECT_TRUE(WaitFor([&] { return Text(y) == L"12"; })) << Text(y);
+    // The launcher refuses a name it has, with its message; a file dropped on the path fills path and name.
+    Send(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"メモ帳"));
+    Send(path, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"C:\\y.exe"));
+    PostMessageW(form, WM_COMMAND, option::kCmdAdd, reinterpret_cast<LPARAM>(control(option::kCmdAdd)));
+    HWND box = WaitForBox();
+    EXPECT_EQ(Text(box), L"Option");
+    EXPECT_EQ(BoxText(box), L"すでに同名のコマンドが登録されています");
+    Answer(box);
+    MoveTo(Centre(path));
+    EXPECT_EQ(DropFiles({tools / L"tool.exe"}), static_cast<DWORD>(DROPEFFECT_COPY));
+    EXPECT_TRUE(Text(path) == tools / L"tool.exe" && Text(name) == L"tool") << Text(path);
     Send(form, WM_COMMAND, option::kCmdAdd, reinterpret_cast<LPARAM>(control(option::kCmdAdd)));
-    PostMessageW(form, WM_COMMAND, IDOK, reinterpret_cast<LPARAM>(control(IDOK)));
-    ASSERT_TRUE(WaitFor([&] { return !IsWindow(form); })) << "\"OK\" did not end Option.exe";
-    EXPECT_EQ(velmora.Read(L"App", L"新しいメモ"), L"C:\\new.exe");
-    EXPECT_TRUE(WaitFor([&] { return Items(velmora.Control(ids::kCboApp)) == Texts{L"Old", L"新しいメモ"}; }));
-    // The new hotkey works while another program has the focus, and leaves it there; the old one is gone.
+    // "Apply" writes and leaves the form open; Escape is "Cansel", which writes nothing more.
+    Send(form, WM_COMMAND, option::CmdDecision(1), reinterpret_cast<LPARAM>(control(option::CmdDecision(1))));
+    const std::pair<const wchar_t*, const wchar_t*> written[] = {
+        {L"Hot1", L"889"}, {L"Hotkey1", L"121"}, {L"Modkey1", L"6"}};
+    for (const auto& [key, value] : written) EXPECT_EQ(velmora.Read(L"setting", key), value) << key;
+    EXPECT_TRUE(velmora.Read(L"pos", L"Y01") == L"180" && velmora.Read(L"App", L"tool") == tools / L"tool.exe");
+    Send(control(option::kChkWindow), BM_CLICK);
+    MoveTo(Centre(form));
+    Keys({VK_ESCAPE});
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(form); })) << "Escape did not end Option.exe";
+    EXPECT_EQ(velmora.Read(L"setting", L"window"), L"1");
+
+    // Taken over at once: the new hotkey works while another program has the focus, and leaves it there; the old
+    // one is gone; the launcher has the new entry.
+    EXPECT_TRUE(WaitFor([&] { return ItemCount(velmora.Control(ids::kCboApp)) == 2; }));
     HWND other = CreateWindowExW(0, L"Static", L"other", WS_POPUP | WS_VISIBLE, 300, 300, 300, 200, nullptr, nullptr,
                                  nullptr, nullptr);
     MoveTo(Centre(other));
     SetForegroundWindow(other);
     ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == other; }, 3000));
     Keys({VK_CONTROL, VK_SHIFT, VK_F10});
-    EXPECT_TRUE(WaitFor([&] { return ItemCount(Strip(velmora, 0)) == 4; })) << "the new hotkey added no tab";
+    EXPECT_TRUE(WaitFor([&] { return ItemCount(Strip(velmora, 0)) == 1; })) << "the new hotkey added no tab";
     Keys({VK_CONTROL, VK_SHIFT, VK_F9});
-    EXPECT_FALSE(WaitFor([&] { return ItemCount(Strip(velmora, 0)) == 5; }, 1500)) << "the old hotkey still works";
+    EXPECT_FALSE(WaitFor([&] { return ItemCount(Strip(velmora, 0)) == 2; }, 1500)) << "the old hotkey still works";
     EXPECT_EQ(GetForegroundWindow(), other);
     DestroyWindow(other);
 
+    // Run again, the settings program saves with Enter ("OK") and ends; now Velmora closes.
+    ASSERT_NO_FATAL_FAILURE(runOption());
+    Send(GetDlgItem(form, option::kChkWindow), BM_CLICK);
+    MoveTo(Centre(form));
+    Keys({VK_RETURN});
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(form); })) << "Enter did not end Option.exe";
+    EXPECT_EQ(velmora.Read(L"setting", L"window"), L"0");
     velmora.Close();
-    ASSERT_TRUE(velmora.WaitForExit());
-    const std::pair<const wchar_t*, const wchar_t*> saved[] = {
-        {L"State", L"0"},   {L"X", L"1500"}, {L"W", L"12000"},    {L"H", L"9000"},
-        {L"Bar1", L"5865"}, {L"View", L"2"}, {L"ViewApl", L"-1"}, {L"Hotkey1", L"121"}};
-    for (const auto& [key, value] : saved) EXPECT_EQ(velmora.Read(L"setting", key), value) << key;
-    const std::wstring added = L"|" + work.Name() + L"?" + work.path;
-    EXPECT_EQ(velmora.Read(L"Tab", L"1"), L"コンピュータ?" + kComputer + L"|Work?" + work.path + added + added);
-    EXPECT_EQ(velmora.Read(L"Tab", L"2"), L"PC?" + kComputer);
+    EXPECT_TRUE(velmora.WaitForExit());
 }
 
 // Picks a launcher entry as the user does: the list dropped, then the entry clicked.
@@ -184,7 +229,7 @@ TEST(VelmoraTest, ApplicationPaneCapturesTakesOutClosesSweepsAndGivesBack) {
         {3, L"ハンドルが見つかりませんでした。"}};
     for (const auto& [entry, message] : refusals) {
         ASSERT_NO_FATAL_FAILURE(Pick(velmora, entry));
-        HWND box = velmora.WaitForBox();
+        HWND box = WaitForBox(velmora.Id());
         EXPECT_EQ(Text(box), L"Velmora");
         EXPECT_EQ(BoxText(box), message);
         Answer(box);
