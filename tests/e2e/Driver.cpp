@@ -1,6 +1,5 @@
 #include "e2e/Driver.h"
 
-#include <shellapi.h>
 #include <shlobj.h>
 #include <tlhelp32.h>
 
@@ -15,9 +14,8 @@
 namespace velmora::e2e {
 namespace {
 
-// Sends a message whose lParam points at `data` in the receiving process, and
-// copies it back: the common controls' structures are not carried across
-// processes. A text field given points at a buffer there, whose text is returned.
+// Sends a message whose lParam points at `data` copied into the receiving process, and copies it back: the common
+// controls' structures are not carried across processes. A text field given points at a buffer there, returned.
 template <class T>
 std::wstring SendRemote(HWND window, UINT message, WPARAM wParam, T& data, LPWSTR* textField = nullptr) {
     DWORD id = 0;
@@ -185,9 +183,8 @@ HWND FileList(HWND explorer) {
 }
 
 void MoveTo(POINT screen) {
-    // No SetCursorPos, and the position is checked until it stays: under
-    // Wine's virtual desktop a motion the X server reports late can put the
-    // pointer back where it was, and the click or drop that follows lands there.
+    // No SetCursorPos, and the position is checked until it stays: under Wine's virtual desktop a motion the X server
+    // reports late can put the pointer back where it was, and the click or drop that follows lands there.
     INPUT input{INPUT_MOUSE};
     input.mi.dx = MulDiv(screen.x, 65535, GetSystemMetrics(SM_CXVIRTUALSCREEN) - 1);
     input.mi.dy = MulDiv(screen.y, 65535, GetSystemMetrics(SM_CYVIRTUALSCREEN) - 1);
@@ -259,10 +256,8 @@ Folder::Folder(std::initializer_list<const wchar_t*> files)
 }
 
 Folder::~Folder() {
-    const std::wstring from = path + L'\0';
-    SHFILEOPSTRUCTW operation{nullptr, FO_DELETE, from.c_str()};
-    operation.fFlags = FOF_NO_UI;
-    SHFileOperationW(&operation);
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
 }
 
 Program::Program(const wchar_t* exe, const wchar_t* windowClass, std::wstring_view settings,
@@ -312,9 +307,8 @@ bool Program::Command(int id, bool post) const {
 bool Program::Sync() const { return SendMessageTimeoutW(main_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 10000, nullptr); }
 
 void Program::Popup(HWND strip, int tab, WORD mnemonic) const {
-    // A press that comes while Wine still moves the activation away from
-    // another program's window opens a menu the activation closes at once:
-    // pressed again, as the user would.
+    // A press that comes while Wine still moves the activation away from another program's window opens a menu the
+    // activation closes at once: pressed again, as the user would.
     bool open = false;
     for (int attempt = 0; attempt < 3 && !open; ++attempt) {
         Click(TabCentre(strip, tab), true);

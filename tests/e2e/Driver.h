@@ -1,11 +1,8 @@
 #pragma once
 
-// Drives the real Velmora.exe and Option.exe from another process under Wine:
-// a program started in a folder of its own with a prepared setting.ini, its
-// window found by class and process, commands, real keys and mouse, controls
-// read through window messages (in the program's memory where a message needs
-// a structure), message boxes answered, and setting.ini read back with the
-// platform's own profile functions, a reader independent of ours.
+// Drives the real Velmora.exe and Option.exe from another process under Wine: a program started in a folder of its
+// own with a prepared setting.ini, commands, real keys and mouse, controls read through window messages, message
+// boxes answered, and setting.ini read back with the platform's own profile functions, a reader independent of ours.
 #include <gtest/gtest.h>
 // clang-format off
 #include <windows.h>
@@ -13,6 +10,7 @@
 #include <ole2.h>
 // clang-format on
 
+#include <filesystem>
 #include <functional>
 #include <initializer_list>
 #include <optional>
@@ -62,9 +60,7 @@ struct Folder {
     Folder& operator=(const Folder&) = delete;
     std::wstring operator/(const std::wstring& name) const { return path + L"\\" + name; }
     std::wstring Name() const { return path.substr(path.rfind(L'\\') + 1); }
-    bool Has(const wchar_t* name) const {
-        return GetFileAttributesW((*this / name).c_str()) != INVALID_FILE_ATTRIBUTES;
-    }
+    bool Has(const wchar_t* name) const { return std::filesystem::exists(*this / name); }
 
     const std::wstring path;
 };
@@ -77,8 +73,6 @@ public:
     Program(const wchar_t* exe, const wchar_t* windowClass, std::wstring_view settings,
             std::initializer_list<const wchar_t*> alsoCopy = {});
     ~Program();  // ends the program, and any fixture or Option.exe left running
-    Program(const Program&) = delete;
-    Program& operator=(const Program&) = delete;
 
     HWND Main() const { return main_; }
     DWORD Id() const { return process_.dwProcessId; }
