@@ -14,6 +14,8 @@
 namespace velmora::e2e {
 namespace {
 
+int folders = 0;  // made so far, for fresh names
+
 // Sends a message whose lParam points at `data` copied into the receiving process, and copies it back: the common
 // controls' structures are not carried across processes. A text field given points at a buffer there, returned.
 template <class T>
@@ -244,20 +246,16 @@ DWORD DropFiles(const std::vector<std::wstring>& files, bool ctrl) {
 }
 
 Folder::Folder(std::initializer_list<const wchar_t*> files)
-    : path([] {
-          static int counter = 0;
-          wchar_t temp[MAX_PATH] = {};
-          GetTempPathW(MAX_PATH, temp);
-          return temp + (L"velmora-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter));
-      }()) {
+    : path(std::filesystem::temp_directory_path() /
+           (L"velmora-e2e-" + std::to_wstring(GetTickCount()) + L"-" + std::to_wstring(++folders))) {
     CreateDirectoryW(path.c_str(), nullptr);
     for (const wchar_t* file : files)
         CloseHandle(CreateFileW((*this / file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
 }
 
 Folder::~Folder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path, ignored);
+    // A program just ended may hold its files a moment longer.
+    WaitFor([this] { return std::filesystem::remove_all(path, removal_) != ~std::uintmax_t{0}; }, 5000);
 }
 
 Program::Program(const wchar_t* exe, const wchar_t* windowClass, std::wstring_view settings,

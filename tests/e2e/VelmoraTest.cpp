@@ -56,6 +56,7 @@ TEST(VelmoraTest, StartUpRestoresTabsFollowTheUserAndClosingWritesBack) {
     HANDLE copied = GetClipboardData(CF_UNICODETEXT);
     EXPECT_EQ(std::wstring(copied ? static_cast<const wchar_t*>(GlobalLock(copied)) : L""), kComputer);
     GlobalUnlock(copied);
+    EmptyClipboard();  // so that a run that follows copies afresh
     CloseClipboard();
     velmora.Popup(Strip(velmora, 1), 0, 'C');
     // Files dropped on a tab are moved into its folder, with Ctrl copied.
