@@ -255,7 +255,7 @@ Folder::Folder(std::initializer_list<const wchar_t*> files)
 
 Folder::~Folder() {
     // A program just ended may hold its files a moment longer.
-    WaitFor([this] { return std::filesystem::remove_all(path, removal_) != ~std::uintmax_t{0}; }, 5000);
+    WaitFor([this] { return std::filesystem::remove_all(path, removalError) != ~std::uintmax_t{0}; }, 5000);
 }
 
 Program::Program(const wchar_t* exe, const wchar_t* windowClass, std::wstring_view settings,

@@ -63,7 +63,7 @@ struct Folder {
     bool Has(const wchar_t* name) const { return std::filesystem::exists(*this / name); }
 
     const std::wstring path;
-    std::error_code removal_;
+    std::error_code removalError;
 };
 
 // One program started from a folder of its own, as Explorer starts it.

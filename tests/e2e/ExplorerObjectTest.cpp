@@ -89,7 +89,8 @@ TEST(ExplorerObjectTest, PanesCaptureNavigateStyleAndReleaseTheObjectsWindows) {
     Program velmora(L"Velmora.exe", ids::kMainWindowClass,
                     L"[Velmora]\r\nGrid=1\r\nLineSel=1\r\n[Tab]\r\n1=Gone?" + gone.path +
                         L"|Bin?::{645FF040-5081-101B-9F08-00AA002F954E}|Work?" + work.path + L"\r\n");
-    EXPECT_EQ(object.NewCalls(18), Capture({Frame(velmora, 0), Frame(velmora, 1)}));
+    const Lines captures = Capture({Frame(velmora, 0), Frame(velmora, 1)});
+    EXPECT_EQ(object.NewCalls(captures.size()), captures);
     const auto styled = [&](int pane) {
         constexpr LRESULT kFlags = LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT;
         return WaitFor([&] { return Send(List(velmora, pane), LVM_GETEXTENDEDLISTVIEWSTYLE) == kFlags; });
