@@ -7,7 +7,7 @@
 #include <fstream>
 
 #include "explorer/ExplorerPane.h"
-#include "platform/win32/ComPtr.h"
+#include "platform/win32/kit/Com.h"
 #include "platform/win32/Win32WindowManager.h"
 #include "platform/win32/kit/HandleCast.h"
 
