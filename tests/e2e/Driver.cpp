@@ -1,416 +1,331 @@
 #include "e2e/Driver.h"
 
-// commctrl.h needs the types of windows.h.
-// clang-format off
-#include <commctrl.h>
-#include <shellapi.h>
-// clang-format on
+#include <shlobj.h>
+#include <tlhelp32.h>
 
-#include <algorithm>
-#include <atomic>
-#include <stdexcept>
-#include <vector>
+#include <filesystem>
+#include <fstream>
 
-#include "e2e/OptionDriver.h"
 #include "explorer/ExplorerPane.h"
-#include "platform/win32/MainWindowIds.h"
+#include "platform/win32/kit/Com.h"
 #include "platform/win32/Win32WindowManager.h"
 #include "platform/win32/kit/HandleCast.h"
 
 namespace velmora::e2e {
 namespace {
 
-// A sent message that never blocks the driver on a hung program.
-bool SendWithin(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR* result = nullptr) {
-    DWORD_PTR ignored = 0;
-    return SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 10000,
-                               result != nullptr ? result : &ignored) != 0;
+int folders = 0;  // made so far, for fresh names
+
+// Sends a message whose lParam points at `data` copied into the receiving process, and copies it back: the common
+// controls' structures are not carried across processes. A text field given points at a buffer there, returned.
+template <class T>
+std::wstring SendRemote(HWND window, UINT message, WPARAM wParam, T& data, LPWSTR* textField = nullptr) {
+    DWORD id = 0;
+    GetWindowThreadProcessId(window, &id);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, id);
+    auto* remote = static_cast<char*>(VirtualAllocEx(process, nullptr, 4096, MEM_COMMIT, PAGE_READWRITE));
+    wchar_t text[512] = {};
+    if (textField) *textField = reinterpret_cast<LPWSTR>(remote + 1024);
+    WriteProcessMemory(process, remote, &data, sizeof data, nullptr);
+    Send(window, message, wParam, reinterpret_cast<LPARAM>(remote));
+    ReadProcessMemory(process, remote, &data, sizeof data, nullptr);
+    ReadProcessMemory(process, remote + 1024, text, sizeof text - sizeof(wchar_t), nullptr);
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    return text;
 }
 
-// Memory inside another program, for the messages whose structures and
-// buffers must live in the receiving process.
-class RemoteMemory {
-public:
-    RemoteMemory(HWND window, SIZE_T size) {
-        DWORD processId = 0;
-        GetWindowThreadProcessId(window, &processId);
-        process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
-        if (process_ != nullptr) address_ = VirtualAllocEx(process_, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
+// Ends what a test started and left running: fixtures, and the Option.exe Velmora starts.
+void EndStrays() {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W entry{sizeof(entry)};
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+        if (wcsncmp(entry.szExeFile, L"fixture_", 8) != 0 && lstrcmpiW(entry.szExeFile, L"Option.exe") != 0) continue;
+        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID);
+        TerminateProcess(process, 99);
+        WaitForSingleObject(process, 5000);
+        CloseHandle(process);
     }
-    ~RemoteMemory() {
-        if (address_ != nullptr) VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
-        if (process_ != nullptr) CloseHandle(process_);
-    }
-    RemoteMemory(const RemoteMemory&) = delete;
-    RemoteMemory& operator=(const RemoteMemory&) = delete;
+    CloseHandle(snapshot);
+}
 
-    char* At(SIZE_T offset) const { return static_cast<char*>(address_) + offset; }
-    void Write(SIZE_T offset, const void* data, SIZE_T size) const {
-        WriteProcessMemory(process_, At(offset), data, size, nullptr);
+// Drops after a few rounds, as a user releasing the button over the target.
+class DropSource final : public IDropSource {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        *out = iid == IID_IUnknown || iid == IID_IDropSource ? this : nullptr;
+        return *out ? S_OK : E_NOINTERFACE;
     }
-    void Read(SIZE_T offset, void* data, SIZE_T size) const {
-        ReadProcessMemory(process_, At(offset), data, size, nullptr);
-    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }  // on the stack of the drag
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL, DWORD) override { return ++rounds_ < 4 ? S_OK : DRAGDROP_S_DROP; }
+    HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
 
 private:
-    HANDLE process_ = nullptr;
-    void* address_ = nullptr;
+    int rounds_ = 0;
 };
 
-constexpr int kTextMax = 512;
-
-// Sends a message whose last parameter points at a structure in the target,
-// followed by a text buffer, and returns that text.
-template <class Item>
-std::wstring RemoteText(HWND window, UINT message, WPARAM wParam, Item item) {
-    RemoteMemory memory(window, sizeof(Item) + kTextMax * sizeof(wchar_t));
-    item.pszText = reinterpret_cast<wchar_t*>(memory.At(sizeof(Item)));
-    item.cchTextMax = kTextMax;
-    memory.Write(0, &item, sizeof(item));
-    SendWithin(window, message, wParam, reinterpret_cast<LPARAM>(memory.At(0)));
-    wchar_t text[kTextMax] = {};
-    memory.Read(sizeof(Item), text, sizeof(text));
-    text[kTextMax - 1] = L'\0';
-    return text;
+// The drag reads the modifier keys from this thread's keyboard state.
+void HoldControl(bool held) {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = keys[VK_LCONTROL] = held ? 0x80 : 0;
+    SetKeyboardState(keys);
 }
 
 }  // namespace
 
-std::wstring ToWide(std::string_view text, UINT codePage) {
-    if (text.empty()) return {};
-    const int count = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(count), L'\0');
-    MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), count);
-    return wide;
-}
-
-std::string FromWide(std::wstring_view wide, UINT codePage) {
-    if (wide.empty()) return {};
-    const int count =
-        WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<size_t>(count), '\0');
-    WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), bytes.data(), count, nullptr, nullptr);
-    return bytes;
-}
-
-PROCESS_INFORMATION StartProgram(const std::wstring& program, const std::wstring& folder) {
-    std::wstring commandLine = L"\"" + program + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                        &startup, &process)) {
-        return {};
-    }
-    CloseHandle(process.hThread);
-    process.hThread = nullptr;
-    return process;
-}
-
 std::wstring BinaryFolder() {
-    // The build writes the folder as the build machine sees it; a Unix path
-    // is reached through Wine's drive for the host's root.
-    std::wstring folder = ToWide(VELMORA_BIN_DIR);
-    if (!folder.empty() && folder.front() == L'/') folder = L"Z:" + folder;
-    for (wchar_t& c : folder) {
-        if (c == L'/') c = L'\\';
-    }
+    // Named as the build machine sees it; a Unix path is reached through Wine's drive for the host's root.
+    std::wstring folder = L"" VELMORA_BIN_DIR;
+    if (folder.front() == L'/') folder = L"Z:" + folder;
+    for (wchar_t& c : folder) c = c == L'/' ? L'\\' : c;
     return folder;
 }
 
-ProgramFolder::ProgramFolder() {
-    static std::atomic<unsigned> counter{0};
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    path_ = std::wstring(temp) + L"velmora-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-            std::to_wstring(counter.fetch_add(1)) + L"-" + std::to_wstring(GetTickCount());
-    if (!CreateDirectoryW(path_.c_str(), nullptr)) throw std::runtime_error("cannot create the program folder");
-    if (!CopyFileW((BinaryFolder() + L"\\Velmora.exe").c_str(), Program().c_str(), FALSE)) {
-        throw std::runtime_error("cannot copy Velmora.exe");
-    }
-}
-
-ProgramFolder::~ProgramFolder() {
-    std::wstring from = path_;
-    from.push_back(L'\0');
-    SHFILEOPSTRUCTW op{};
-    op.wFunc = FO_DELETE;
-    op.pFrom = from.c_str();
-    op.fFlags = FOF_NO_UI;
-    SHFileOperationW(&op);
-}
-
-void ProgramFolder::WriteSettings(std::string_view utf8) {
-    const std::string bytes = FromWide(ToWide(utf8), CP_ACP);
-    HANDLE file =
-        CreateFileW(Settings().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot write setting.ini");
-    DWORD written = 0;
-    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
-}
-
-bool ProgramFolder::SettingsExist() const { return GetFileAttributesW(Settings().c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-std::optional<std::wstring> ProgramFolder::Read(const wchar_t* section, const wchar_t* key) const {
-    // A default no real value has tells a missing key from an empty one.
-    constexpr wchar_t kMissing[] = L"\x01missing\x01";
-    std::vector<wchar_t> buffer(4096);
-    GetPrivateProfileStringW(section, key, kMissing, buffer.data(), static_cast<DWORD>(buffer.size()),
-                             Settings().c_str());
-    std::wstring value(buffer.data());
-    if (value == kMissing) return std::nullopt;
-    return value;
-}
-
-Velmora::Velmora(const ProgramFolder& folder) {
-    const std::wstring program = folder.Program();
-    process_ = StartProgram(program, folder.Path());
-}
-
-Velmora::~Velmora() {
-    if (process_.hProcess == nullptr) return;
-    if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
-        TerminateProcess(process_.hProcess, 99);
-        WaitForSingleObject(process_.hProcess, 5000);
-    }
-    CloseHandle(process_.hProcess);
-}
-
-HWND Velmora::FindMainWindow() const {
-    HWND window = nullptr;
-    while ((window = FindWindowExW(nullptr, window, win32::ids::kMainWindowClass, nullptr)) != nullptr) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner == process_.dwProcessId) return window;
-    }
-    return nullptr;
-}
-
-bool Velmora::WaitForMainWindow(DWORD timeoutMs) {
-    if (!Started()) return false;
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < timeoutMs) {
-        HWND window = FindMainWindow();
-        if (window != nullptr && IsWindowVisible(window)) {
-            main_ = window;
-            return Sync();
-        }
-        if (WaitForSingleObject(process_.hProcess, 20) != WAIT_TIMEOUT) return false;
-    }
-    return false;
-}
-
-bool Velmora::Sync() const { return main_ != nullptr && SendWithin(main_, WM_NULL, 0, 0); }
-
-bool Velmora::Command(unsigned commandId) const {
-    return main_ != nullptr && SendWithin(main_, WM_COMMAND, MAKEWPARAM(commandId, 0), 0);
-}
-
-HWND Velmora::Control(int id) const {
-    if (main_ == nullptr) return nullptr;
-    if (HWND direct = GetDlgItem(main_, id)) return direct;
-    for (int frame : {win32::ids::kPicFrame0, win32::ids::kPicFrame1, win32::ids::kPicFrame2}) {
-        if (HWND inside = GetDlgItem(GetDlgItem(main_, frame), id)) return inside;
-    }
-    return nullptr;
-}
-
-RECT Velmora::RectInParent(int id) const {
-    RECT rect{};
-    HWND control = Control(id);
-    if (control == nullptr) return rect;
-    GetWindowRect(control, &rect);
-    MapWindowPoints(HWND_DESKTOP, GetAncestor(control, GA_PARENT), reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
-
-HWND Velmora::WaitForMessageBox(DWORD timeoutMs) const {
-    HWND box = nullptr;
-    WaitFor(
-        [&] {
-            while ((box = FindWindowExW(nullptr, box, L"#32770", nullptr)) != nullptr) {
-                DWORD owner = 0;
-                GetWindowThreadProcessId(box, &owner);
-                if (owner == process_.dwProcessId && IsWindowVisible(box)) return true;
-            }
-            return false;
-        },
-        timeoutMs);
-    return box;
-}
-
-bool Velmora::Visible(int id) const {
-    HWND control = Control(id);
-    return control != nullptr && (GetWindowLongPtrW(control, GWL_STYLE) & WS_VISIBLE) != 0;
-}
-
-void Velmora::Close() const { PostMessageW(main_, WM_CLOSE, 0, 0); }
-
-bool Velmora::WaitForExit(DWORD timeoutMs) const {
-    return Started() && WaitForSingleObject(process_.hProcess, timeoutMs) == WAIT_OBJECT_0;
-}
-
-DWORD Velmora::ExitCode() const {
-    DWORD code = STILL_ACTIVE;
-    if (Started()) GetExitCodeProcess(process_.hProcess, &code);
-    return code;
-}
-
-void MouseMoveTo(POINT screen) {
-    // The pointer is warped, then moved there through the input queue as a
-    // real mouse moves it, twice. Under Wine less falls short (measured):
-    // after a warp alone the window sees each position one motion late, after
-    // an injected move alone the button presses that follow miss the window
-    // under the pointer, and a single injected move is now and then seen only
-    // when the next input comes. A repeated position is harmless: the window
-    // is told the same place again.
-    SetCursorPos(screen.x, screen.y);
-    const int width = GetSystemMetrics(SM_CXSCREEN);
-    const int height = GetSystemMetrics(SM_CYSCREEN);
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    input.mi.dx = MulDiv(screen.x, 65535, width - 1);
-    input.mi.dy = MulDiv(screen.y, 65535, height - 1);
-    SendInput(1, &input, sizeof(input));
-    Sleep(30);
-    SendInput(1, &input, sizeof(input));
-}
-
-void MouseButton(bool down) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
-    SendInput(1, &input, sizeof(input));
-}
-
-void Settle(const Velmora& program, DWORD ms) {
-    Sleep(ms);
-    program.Sync();
-}
-
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        if (condition()) return true;
+    for (const DWORD start = GetTickCount(); !condition(); Sleep(30)) {
         if (GetTickCount() - start > timeoutMs) return false;
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-        Sleep(50);
     }
+    return true;
 }
 
-int TabCount(HWND strip) {
-    DWORD_PTR count = 0;
-    SendWithin(strip, TCM_GETITEMCOUNT, 0, 0, &count);
-    return static_cast<int>(count);
+LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 10000, &result);
+    return static_cast<LRESULT>(result);
 }
 
-std::wstring TabCaption(HWND strip, int tab) {
-    TCITEMW item{};
-    item.mask = TCIF_TEXT;
-    return RemoteText(strip, TCM_GETITEMW, static_cast<WPARAM>(tab - 1), item);
+std::wstring Text(HWND window) {
+    wchar_t text[512] = {};
+    Send(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
+    return text;
 }
 
-std::vector<std::wstring> TabCaptions(HWND strip) {
-    std::vector<std::wstring> captions;
-    for (int tab = 1; tab <= TabCount(strip); ++tab) captions.push_back(TabCaption(strip, tab));
-    return captions;
+bool IsClass(HWND window, const wchar_t* name) {
+    wchar_t actual[64] = {};
+    GetClassNameW(window, actual, 64);
+    return lstrcmpiW(actual, name) == 0;
+}
+
+int ItemCount(HWND control) {
+    const bool tabs = IsClass(control, WC_TABCONTROLW), combo = IsClass(control, WC_COMBOBOXW);
+    return static_cast<int>(Send(control, tabs ? TCM_GETITEMCOUNT : combo ? CB_GETCOUNT : LVM_GETITEMCOUNT));
+}
+
+std::wstring ItemText(HWND control, int item, int column) {
+    if (IsClass(control, WC_TABCONTROLW)) {
+        TCITEMW tab{TCIF_TEXT};
+        tab.cchTextMax = 512;
+        return SendRemote(control, TCM_GETITEMW, static_cast<WPARAM>(item), tab, &tab.pszText);
+    }
+    LVITEMW cell{};
+    cell.iSubItem = column;
+    cell.cchTextMax = 512;
+    return SendRemote(control, LVM_GETITEMTEXTW, static_cast<WPARAM>(item), cell, &cell.pszText);
+}
+
+std::vector<std::wstring> Items(HWND control) {
+    std::vector<std::wstring> items;
+    for (int item = 0; item < ItemCount(control); ++item) items.push_back(ItemText(control, item));
+    return items;
+}
+
+RECT ScreenRect(HWND window) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    return rect;
+}
+
+POINT Centre(HWND window) {
+    const RECT rect = ScreenRect(window);
+    return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
 }
 
 POINT TabCentre(HWND strip, int tab) {
-    RemoteMemory memory(strip, sizeof(RECT));
-    SendWithin(strip, TCM_GETITEMRECT, static_cast<WPARAM>(tab - 1), reinterpret_cast<LPARAM>(memory.At(0)));
     RECT rect{};
-    memory.Read(0, &rect, sizeof(rect));
+    SendRemote(strip, TCM_GETITEMRECT, static_cast<WPARAM>(tab), rect);
     POINT centre{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
-    MapWindowPoints(strip, HWND_DESKTOP, &centre, 1);
+    ClientToScreen(strip, &centre);
     return centre;
 }
 
-std::vector<std::wstring> ListTexts(HWND list) {
-    std::vector<std::wstring> texts;
-    DWORD_PTR count = 0;
-    SendWithin(list, LVM_GETITEMCOUNT, 0, 0, &count);
-    for (DWORD_PTR index = 0; index < count; ++index)
-        texts.push_back(RemoteText(list, LVM_GETITEMTEXTW, index, LVITEMW{}));
-    return texts;
+HWND TopLevel(const wchar_t* className, DWORD processId) {
+    for (HWND window = nullptr; (window = FindWindowExW(nullptr, window, className, nullptr)) != nullptr;) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if ((processId == 0 || owner == processId) && IsWindowVisible(window)) return window;
+    }
+    return nullptr;
 }
 
-DWORD ExtendedStyle(HWND list) {
-    DWORD_PTR style = 0;
-    SendWithin(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0, &style);
-    return static_cast<DWORD>(style);
+HWND WaitForBox(DWORD processId, DWORD timeoutMs) {
+    HWND box = nullptr;
+    WaitFor([&] { return (box = TopLevel(L"#32770", processId)) != nullptr; }, timeoutMs);
+    return box;
+}
+
+std::wstring BoxText(HWND box) {
+    for (HWND child = nullptr; (child = FindWindowExW(box, child, L"Static", nullptr)) != nullptr;) {
+        if (std::wstring text = Text(child); !text.empty()) return text;
+    }
+    return {};
+}
+
+void Answer(HWND box) {
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    WaitFor([&] { return !IsWindow(box); }, 5000);
 }
 
 HWND FileList(HWND explorer) {
-    if (explorer == nullptr) return nullptr;
     win32::Win32WindowManager windows;
-    return win32::ToHwnd(explorer::FindFileList(windows, win32::FromHwnd(explorer)));
+    return explorer ? win32::ToHwnd(explorer::FindFileList(windows, win32::FromHwnd(explorer))) : nullptr;
 }
 
-TempFolder::TempFolder(const std::wstring& name, std::initializer_list<const wchar_t*> files) {
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    path_ = std::wstring(temp) + L"velmora-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-" + name;
-    Remove();
-    CreateDirectoryW(path_.c_str(), nullptr);
-    for (const wchar_t* file : files) AddFile(file);
+void MoveTo(POINT screen) {
+    // No SetCursorPos, and the position is checked until it stays: under Wine's virtual desktop a motion the X server
+    // reports late can put the pointer back where it was, and the click or drop that follows lands there.
+    INPUT input{INPUT_MOUSE};
+    input.mi.dx = MulDiv(screen.x, 65535, GetSystemMetrics(SM_CXVIRTUALSCREEN) - 1);
+    input.mi.dy = MulDiv(screen.y, 65535, GetSystemMetrics(SM_CYVIRTUALSCREEN) - 1);
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
+    for (int attempt = 0, stayed = 0; attempt < 10 && stayed < 2; ++attempt) {
+        if (stayed == 0) SendInput(1, &input, sizeof(input));
+        Sleep(60 * (stayed + 1));
+        POINT now{};
+        GetCursorPos(&now);
+        stayed = now.x == screen.x && now.y == screen.y ? stayed + 1 : 0;
+    }
 }
 
-void TempFolder::AddFile(const std::wstring& name) const {
-    HANDLE file =
-        CreateFileW(File(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    DWORD written = 0;
-    WriteFile(file, "velmora", 7, &written, nullptr);
-    CloseHandle(file);
+void Click(POINT screen, bool right) {
+    MoveTo(screen);
+    for (DWORD button :
+         {right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN, right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP}) {
+        INPUT input{INPUT_MOUSE, {.mi = {0, 0, 0, button}}};
+        SendInput(1, &input, sizeof(input));
+        Sleep(30);
+    }
 }
 
-bool TempFolder::Has(const std::wstring& name) const {
-    return GetFileAttributesW(File(name).c_str()) != INVALID_FILE_ATTRIBUTES;
+void Keys(std::initializer_list<WORD> keys) {
+    std::vector<std::pair<WORD, DWORD>> strokes;
+    for (WORD key : keys) strokes.emplace_back(key, 0);
+    for (auto key = std::rbegin(keys); key != std::rend(keys); ++key) strokes.emplace_back(*key, KEYEVENTF_KEYUP);
+    for (const auto& [key, flags] : strokes) {
+        INPUT input{INPUT_KEYBOARD, {.ki = {key, static_cast<WORD>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC)), flags}}};
+        SendInput(1, &input, sizeof(input));
+        Sleep(30);
+    }
 }
 
-void TempFolder::Remove() const {
-    std::wstring from = path_;
-    from.push_back(L'\0');
-    SHFILEOPSTRUCTW operation{};
-    operation.wFunc = FO_DELETE;
-    operation.pFrom = from.c_str();
-    operation.fFlags = FOF_NO_UI;
-    SHFileOperationW(&operation);
+DWORD DropFiles(const std::vector<std::wstring>& files, bool ctrl) {
+    // The shell's own data object for the files, as Explorer drags them.
+    win32::OleApartment ole;
+    std::vector<PIDLIST_ABSOLUTE> items(files.size());
+    std::vector<PCUITEMID_CHILD> children;
+    for (size_t i = 0; i < files.size(); ++i) {
+        SHParseDisplayName(files[i].c_str(), nullptr, &items[i], 0, nullptr);
+        children.push_back(ILFindLastID(items[i]));
+    }
+    win32::ComPtr<IShellFolder> parent;
+    win32::ComPtr<IDataObject> data;
+    DWORD effect = DROPEFFECT_NONE;
+    if (SUCCEEDED(SHBindToParent(items[0], IID_IShellFolder, parent.PutVoid(), nullptr)) &&
+        SUCCEEDED(parent->GetUIObjectOf(nullptr, static_cast<UINT>(children.size()), children.data(), IID_IDataObject,
+                                        nullptr, data.PutVoid()))) {
+        HoldControl(ctrl);
+        DropSource source;
+        DoDragDrop(data.Get(), &source, DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK, &effect);
+        HoldControl(false);
+    }
+    for (PIDLIST_ABSOLUTE item : items) CoTaskMemFree(item);
+    return effect;
 }
 
-void VelmoraTest::Start(const std::string& settings) {
-    if (!settings.empty()) folder_.WriteSettings(settings);
-    program_ = std::make_unique<Velmora>(folder_);
-    ASSERT_TRUE(program_->WaitForMainWindow()) << "Velmora showed no main window";
+Folder::Folder(std::initializer_list<const wchar_t*> files)
+    : path(std::filesystem::temp_directory_path() /
+           (L"velmora-e2e-" + std::to_wstring(GetTickCount()) + L"-" + std::to_wstring(++folders))) {
+    CreateDirectoryW(path.c_str(), nullptr);
+    for (const wchar_t* file : files)
+        CloseHandle(CreateFileW((*this / file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
 }
 
-void VelmoraTest::CloseAndWait() {
-    program_->Close();
-    ASSERT_TRUE(program_->WaitForExit()) << "Velmora did not end after WM_CLOSE";
-    EXPECT_EQ(program_->ExitCode(), 0u);
+Folder::~Folder() {
+    // A program just ended may hold its files a moment longer.
+    WaitFor([this] { return std::filesystem::remove_all(path, removalError) != ~std::uintmax_t{0}; }, 5000);
 }
 
-HWND VelmoraTest::Strip(int pane) const {
-    return program_->Control(pane == 0 ? win32::ids::kTabStrip1_0 : win32::ids::kTabStrip1_1);
+Program::Program(const wchar_t* exe, const wchar_t* windowClass, std::wstring_view settings,
+                 std::initializer_list<const wchar_t*> alsoCopy) {
+    CopyFileW((BinaryFolder() + L"\\" + exe).c_str(), (folder_ / exe).c_str(), FALSE);
+    for (const wchar_t* name : alsoCopy)
+        CopyFileW((BinaryFolder() + L"\\" + name).c_str(), (folder_ / name).c_str(), FALSE);
+    if (!settings.empty()) {
+        std::string bytes(settings.size() * 2, '\0');
+        bytes.resize(
+            static_cast<size_t>(WideCharToMultiByte(CP_ACP, 0, settings.data(), static_cast<int>(settings.size()),
+                                                    bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr)));
+        std::ofstream(std::filesystem::path(folder_ / L"setting.ini"), std::ios::binary) << bytes;
+    }
+    std::wstring commandLine = L"\"" + (folder_ / exe) + L"\"";
+    STARTUPINFOW startup{sizeof(startup)};
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder_.path.c_str(),
+                        &startup, &process_))
+        return;
+    CloseHandle(process_.hThread);
+    WaitFor([&] { return (main_ = TopLevel(windowClass, Id())) || TopLevel(L"#32770", Id()) || WaitForExit(0); },
+            20000);
+    Sync();
 }
 
-HWND VelmoraTest::Frame(int pane) const {
-    return program_->Control(pane == 0 ? win32::ids::kFrameApp0 : win32::ids::kFrameApp1);
+Program::~Program() {
+    TerminateProcess(process_.hProcess, 99);
+    WaitForSingleObject(process_.hProcess, 5000);
+    CloseHandle(process_.hProcess);
+    EndStrays();
 }
 
-bool VelmoraTest::ListShows(int pane, const std::wstring& file) const {
-    return WaitFor([&] {
-        const std::vector<std::wstring> texts = ListTexts(List(pane));
-        return std::find(texts.begin(), texts.end(), file) != texts.end();
-    });
+HWND Program::Control(int id) const {
+    HWND found = GetDlgItem(main_, id);
+    for (HWND child = GetWindow(main_, GW_CHILD); child && !found; child = GetWindow(child, GW_HWNDNEXT))
+        found = GetDlgItem(child, id);
+    return found;
 }
 
-void VelmoraTest::ClickTab(int pane, int tab) const {
-    ClickAt(TabCentre(Strip(pane), tab));
-    Settle(*program_);
+bool Program::Command(int id, bool post) const {
+    // As a menu sends it, or a button, then with its handle (BN_CLICKED is 0).
+    const LPARAM button = reinterpret_cast<LPARAM>(GetDlgItem(main_, id));
+    if (post) return PostMessageW(main_, WM_COMMAND, static_cast<WPARAM>(id), button) != 0;
+    return SendMessageTimeoutW(main_, WM_COMMAND, static_cast<WPARAM>(id), button, SMTO_ABORTIFHUNG, 10000, nullptr);
 }
+
+bool Program::Sync() const { return SendMessageTimeoutW(main_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 10000, nullptr); }
+
+void Program::Popup(HWND strip, int tab, WORD mnemonic) const {
+    // A press that comes while Wine still moves the activation away from another program's window opens a menu the
+    // activation closes at once: pressed again, as the user would.
+    bool open = false;
+    for (int attempt = 0; attempt < 3 && !open; ++attempt) {
+        Click(TabCentre(strip, tab), true);
+        open = WaitFor([&] { return MenuOpen(); }, 1500);
+    }
+    ASSERT_TRUE(open) << "no popup menu";
+    Keys({mnemonic});
+    ASSERT_TRUE(WaitFor([&] { return !MenuOpen(); }, 3000));
+    Sync();
+}
+
+std::optional<std::wstring> Program::Read(const wchar_t* section, const wchar_t* key) const {
+    // A default no real value has tells a missing key from an empty one.
+    wchar_t value[1024] = {};
+    GetPrivateProfileStringW(section, key, L"\x01", value, 1024, (folder_ / L"setting.ini").c_str());
+    if (wcscmp(value, L"\x01") == 0) return std::nullopt;
+    return value;
+}
+
+bool Program::WaitForExit(DWORD timeoutMs) const { return WaitForSingleObject(process_.hProcess, timeoutMs) == 0; }
 
 }  // namespace velmora::e2e

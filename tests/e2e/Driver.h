@@ -1,147 +1,104 @@
 #pragma once
 
-// Drives the real Velmora.exe from another process under Wine: a program
-// folder of its own with a prepared setting.ini, the main window found by
-// class and process, commands sent as the menus would, controls read by id,
-// and the written file read back with the platform's own profile functions.
+// Drives the real Velmora.exe and Option.exe from another process under Wine: a program started in a folder of its
+// own with a prepared setting.ini, commands, real keys and mouse, controls read through window messages, message
+// boxes answered, and setting.ini read back with the platform's own profile functions, a reader independent of ours.
 #include <gtest/gtest.h>
+// clang-format off
 #include <windows.h>
+#include <commctrl.h>
+#include <ole2.h>
+// clang-format on
 
+#include <filesystem>
 #include <functional>
 #include <initializer_list>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/win32/MainWindowIds.h"
+
 namespace velmora::e2e {
 
-// Text between the drivers' UTF-8 and the platform's UTF-16 or a code page.
-std::wstring ToWide(std::string_view text, UINT codePage = CP_UTF8);
-std::string FromWide(std::wstring_view wide, UINT codePage);
+std::wstring BinaryFolder();  // where the build put the programs
+// Polls, handling this thread's messages meanwhile.
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
+// A sent message that never blocks the driver on a hung or modal program.
+LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+std::wstring Text(HWND window);
+bool IsClass(HWND window, const wchar_t* name);
+// Tabs of a tab strip or rows of a list view (cells by column); ItemCount also counts a combo box's entries.
+int ItemCount(HWND control);
+std::wstring ItemText(HWND control, int item, int column = 0);
+std::vector<std::wstring> Items(HWND control);
+RECT ScreenRect(HWND window);  // on the screen, as is everything the input takes
+POINT Centre(HWND window);
+POINT TabCentre(HWND strip, int tab);
+// A visible top-level window of the class, of that process when one is given.
+HWND TopLevel(const wchar_t* className, DWORD processId = 0);
+// A message box ("#32770") of that process, or of any; nullptr when none shows in time.
+HWND WaitForBox(DWORD processId = 0, DWORD timeoutMs = 15000);
+std::wstring BoxText(HWND box);
+void Answer(HWND box);  // OK, and waits until the box is gone
+// The file list of an Explorer window, found by Velmora's own search.
+HWND FileList(HWND explorer);
 
-// Starts a program in a folder, as Explorer would (no arguments); the thread
-// handle is closed, the process handle is the caller's. All zero on failure.
-PROCESS_INFORMATION StartProgram(const std::wstring& program, const std::wstring& folder);
+// Real input through the system's queue; Wine's keyboard follows the pointer.
+void MoveTo(POINT screen);
+void Click(POINT screen, bool right = false);
+void Keys(std::initializer_list<WORD> keys);  // pressed in order, released in reverse
+// Drags files from this process to the pointer, Ctrl held if asked; the target's effect.
+DWORD DropFiles(const std::vector<std::wstring>& files, bool ctrl = false);
 
-// The folder that holds the built programs, as a Windows path.
-std::wstring BinaryFolder();
+// A fresh folder in the temporary folder, with empty files; removed with its content.
+struct Folder {
+    explicit Folder(std::initializer_list<const wchar_t*> files = {});
+    ~Folder();
+    Folder(const Folder&) = delete;
+    Folder& operator=(const Folder&) = delete;
+    std::wstring operator/(const std::wstring& name) const { return path + L"\\" + name; }
+    std::wstring Name() const { return path.substr(path.rfind(L'\\') + 1); }
+    bool Has(const wchar_t* name) const { return std::filesystem::exists(*this / name); }
 
-// A fresh temporary folder holding a copy of Velmora.exe; removed with its content.
-class ProgramFolder {
-public:
-    ProgramFolder();
-    ~ProgramFolder();
-    ProgramFolder(const ProgramFolder&) = delete;
-    ProgramFolder& operator=(const ProgramFolder&) = delete;
-
-    const std::wstring& Path() const { return path_; }
-    std::wstring Program() const { return path_ + L"\\Velmora.exe"; }
-    std::wstring Settings() const { return path_ + L"\\setting.ini"; }
-    // Writes setting.ini from UTF-8 text in the system's code page, as the programs store it.
-    void WriteSettings(std::string_view utf8);
-    bool SettingsExist() const;
-    // One value through GetPrivateProfileStringW; nullopt when the key is missing.
-    std::optional<std::wstring> Read(const wchar_t* section, const wchar_t* key) const;
-
-private:
-    std::wstring path_;
+    const std::wstring path;
+    std::error_code removalError;
 };
 
-// One running Velmora.exe.
-class Velmora {
+// One program started from a folder of its own, as Explorer starts it.
+class Program {
 public:
-    explicit Velmora(const ProgramFolder& folder);
-    ~Velmora();  // a program still running at the end of a test is killed
-    Velmora(const Velmora&) = delete;
-    Velmora& operator=(const Velmora&) = delete;
+    // Copies `exe` and `alsoCopy` from the build, writes setting.ini in the system's code page (as the programs
+    // do) unless `settings` is empty, starts the program and waits until it shows its window or a box, or ends.
+    Program(const wchar_t* exe, const wchar_t* windowClass, std::wstring_view settings,
+            std::initializer_list<const wchar_t*> alsoCopy = {});
+    ~Program();  // ends the program, and any fixture or Option.exe left running
 
-    bool Started() const { return process_.hProcess != nullptr; }
-    DWORD ProcessId() const { return process_.dwProcessId; }
-    // Waits until the process shows its main window; false on time-out or exit.
-    bool WaitForMainWindow(DWORD timeoutMs = 20000);
-    // The process's main window, visible or not (nullptr when it has none).
-    HWND FindMainWindow() const;
     HWND Main() const { return main_; }
-    // Returns once the program has handled every message sent before.
-    bool Sync() const;
-    // A menu command, as the menu would send it; waits until it is handled.
-    bool Command(unsigned commandId) const;
-    // A child control by its control id, searched in the main window and its frames.
+    DWORD Id() const { return process_.dwProcessId; }
+    // A control by id in the main window or in one of its children (Velmora's frames).
     HWND Control(int id) const;
-    // A control's rectangle in its parent's client coordinates.
-    RECT RectInParent(int id) const;
-    bool Visible(int id) const;
-    // A message box ("#32770") of the program; nullptr when none shows in time.
-    HWND WaitForMessageBox(DWORD timeoutMs = 20000) const;
-    // Asks the window to close as the close box would.
-    void Close() const;
+    // A menu or button command; posted, returning at once, when it opens a modal box.
+    bool Command(int id, bool post = false) const;
+    bool Sync() const;  // returns once the program has handled what was sent before
+    bool MenuOpen() const { return TopLevel(L"#32768", Id()) != nullptr; }  // a popup, or one of the menu bar
+    // Right-clicks a tab and picks a popup entry by its mnemonic.
+    void Popup(HWND strip, int tab, WORD mnemonic) const;
+    std::optional<std::wstring> Read(const wchar_t* section, const wchar_t* key) const;
+    void Close() const { PostMessageW(main_, WM_CLOSE, 0, 0); }
     bool WaitForExit(DWORD timeoutMs = 20000) const;
-    DWORD ExitCode() const;
 
 private:
+    Folder folder_;
     PROCESS_INFORMATION process_{};
     HWND main_ = nullptr;
 };
 
-// Real mouse input through the system's input queue (the pointer moves too).
-void MouseMoveTo(POINT screen);
-void MouseButton(bool down);
-// Lets the target program catch up with input sent so far.
-void Settle(const Velmora& program, DWORD ms = 150);
-
-// Polls until the condition holds, handling this thread's messages meanwhile;
-// Velmora's timer ticks every 500 ms.
-bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
-
-// Tab strips and lists of another program, read through memory in that
-// program where a message needs it.
-int TabCount(HWND strip);
-std::wstring TabCaption(HWND strip, int tab);
-std::vector<std::wstring> TabCaptions(HWND strip);
-POINT TabCentre(HWND strip, int tab);  // on the screen
-std::vector<std::wstring> ListTexts(HWND list);
-DWORD ExtendedStyle(HWND list);
-// The file list of an Explorer window, found by Velmora's own search.
-HWND FileList(HWND explorer);
-
-// A folder of the test with a few files; removed with its content.
-class TempFolder {
-public:
-    explicit TempFolder(const std::wstring& name, std::initializer_list<const wchar_t*> files = {});
-    ~TempFolder() { Remove(); }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    const std::wstring& Path() const { return path_; }
-    std::string Utf8Path() const { return FromWide(path_, CP_UTF8); }
-    std::wstring Name() const { return path_.substr(path_.rfind(L'\\') + 1); }
-    std::wstring File(const std::wstring& name) const { return path_ + L"\\" + name; }
-    void AddFile(const std::wstring& name) const;
-    bool Has(const std::wstring& name) const;
-    void Remove() const;
-
-private:
-    std::wstring path_;
-};
-
-// A Velmora.exe of its own per test, and its Explorer panes.
-class VelmoraTest : public testing::Test {
-protected:
-    void Start(const std::string& settings);
-    void CloseAndWait();
-    HWND Strip(int pane) const;
-    HWND Frame(int pane) const;
-    // The Explorer window hosted in a pane's frame, and its file list.
-    HWND Hosted(int pane) const { return FindWindowExW(Frame(pane), nullptr, nullptr, nullptr); }
-    HWND List(int pane) const { return FileList(Hosted(pane)); }
-    bool ListShows(int pane, const std::wstring& file) const;
-    void ClickTab(int pane, int tab) const;
-    std::optional<std::wstring> SavedTabs(const wchar_t* key) const { return folder_.Read(L"Tab", key); }
-
-    ProgramFolder folder_;
-    std::unique_ptr<Velmora> program_;
-};
+// Velmora's panes: 0 and 1 the Explorer panes, 2 the application pane, their controls numbered in that order.
+inline HWND Strip(const Program& velmora, int pane) { return velmora.Control(win32::ids::kTabStrip1_0 + pane); }
+inline HWND Frame(const Program& velmora, int pane) { return velmora.Control(win32::ids::kFrameApp0 + pane); }
+inline HWND Hosted(const Program& velmora, int pane) { return GetWindow(Frame(velmora, pane), GW_CHILD); }
+inline HWND List(const Program& velmora, int pane) { return FileList(Hosted(velmora, pane)); }
 
 }  // namespace velmora::e2e

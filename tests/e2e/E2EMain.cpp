@@ -1,7 +1,0 @@
-// The end-to-end tests run the real programs; each test starts its own copy.
-#include <gtest/gtest.h>
-
-int main(int argc, char** argv) {
-    testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
