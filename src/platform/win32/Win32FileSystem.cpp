@@ -193,7 +193,10 @@ public:
 
     Outcome WriteAllAtomic(const std::string& path, const std::string& bytes) override {
         const std::wstring target = FinalPath(LongPath(path));
-        const bool exists = GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES;
+        const DWORD attributes = GetFileAttributesW(target.c_str());
+        const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+        // A folder where the file should be is never replaced by it.
+        if (exists && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return Failed(ERROR_DIRECTORY_NOT_SUPPORTED);
         SweepTemporaries(target);
         std::wstring temporary;
         UniqueHandle file;
