@@ -196,7 +196,7 @@ public:
         const DWORD attributes = GetFileAttributesW(target.c_str());
         const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
         // A folder where the file should be is never replaced by it.
-        if (exists && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return Failed(ERROR_DIRECTORY_NOT_SUPPORTED);
+        if (exists && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return Failed(ERROR_ACCESS_DENIED);
         SweepTemporaries(target);
         std::wstring temporary;
         UniqueHandle file;
