@@ -93,13 +93,15 @@ hosting::HostedWindow AppPane::StartAppWindow(const std::string& path) {
 
     const std::optional<std::string> commandLine = LaunchCommandLine(path, desktop_.processes);
     if (!commandLine) return {};
-    const std::uint32_t processId = desktop_.processes.Start(*commandLine, platform::kShowMinimizedNoActivate);
-    if (processId == 0) return {};
+    // Held open until its window is found: a process id is not given to another program while a handle to it lives.
+    const std::unique_ptr<platform::RunningProcess> process =
+        desktop_.processes.Start(*commandLine, platform::kShowMinimizedNoActivate);
+    if (!process) return {};
     // A program that never gets ready for input still gets looked for once the wait runs out.
-    desktop_.processes.WaitForInputIdle(processId, kInputIdleTimeoutMs);
+    desktop_.processes.WaitForInputIdle(*process, kInputIdleTimeoutMs);
     WaitMilliseconds(kSettleMs);
 
-    const hosting::HostedWindow found = FindStartedWindow(processId);
+    const hosting::HostedWindow found = FindStartedWindow(process->ProcessId());
     if (found.handle == 0) {
         // The program stays running where it is; only we could not find its window.
         Tell(kNotFoundMessage);
@@ -177,19 +179,22 @@ std::optional<int> AppPane::ClaimPopupTab() {
     return tab;
 }
 
+bool AppPane::Return(const hosting::HostedWindow& hosted) {
+    // The tab stays: the user can try again once the program answers.
+    if (!hosted.Answers(desktop_.windows)) {
+        Tell(kNotRespondingMessage);
+        return false;
+    }
+    // Capture changed nothing but the parent, so giving the parent back is all there is to undo.
+    desktop_.windows.ReleaseToDesktop(hosted.handle);
+    return true;
+}
+
 void AppPane::OnTakeOut() {
     const std::optional<int> tab = ClaimPopupTab();
     if (!tab) return;
     const hosting::HostedWindow hosted = tabs_[static_cast<std::size_t>(*tab - 1)];
-    if (pane_.Holds(hosted)) {
-        // The tab stays: the user can try again once the program answers.
-        if (!hosted.Answers(desktop_.windows)) {
-            Tell(kNotRespondingMessage);
-            return;
-        }
-        // Capture changed nothing but the parent, so giving the parent back is all there is to undo.
-        desktop_.windows.SetParent(hosted.handle, 0);
-    }
+    if (pane_.Holds(hosted) && !Return(hosted)) return;
     RemoveTab(*tab);
 }
 
@@ -197,8 +202,12 @@ void AppPane::OnCloseTab() {
     const std::optional<int> tab = ClaimPopupTab();
     if (!tab) return;
     const hosting::HostedWindow hosted = tabs_[static_cast<std::size_t>(*tab - 1)];
-    // WM_CLOSE, not WM_QUIT: the program gets to ask about unsaved work instead of losing it.
-    if (pane_.Holds(hosted)) desktop_.windows.PostClose(hosted.handle);
+    if (pane_.Holds(hosted)) {
+        // Given back before it is asked: a program that answers "save?" with Cancel keeps a window its user can
+        // still reach. WM_CLOSE, not WM_QUIT: the program gets to ask about unsaved work instead of losing it.
+        if (!Return(hosted)) return;
+        desktop_.windows.PostClose(hosted.handle);
+    }
     RemoveTab(*tab);
 }
 
@@ -221,8 +230,14 @@ void AppPane::Release() {
         // Back to the desktop first: a save prompt needs a window that outlives ours, and a child window would be
         // destroyed with our main window before the program could answer. A program that does not answer cannot
         // be given back without freezing our exit; it still gets the posted request.
-        if (hosted.Answers(windows)) windows.SetParent(hosted.handle, 0);
+        if (hosted.Answers(windows)) windows.ReleaseToDesktop(hosted.handle);
         windows.PostClose(hosted.handle);
+    }
+}
+
+void AppPane::GiveBack() {
+    for (const hosting::HostedWindow& hosted : tabs_) {
+        if (pane_.Holds(hosted) && hosted.Answers(desktop_.windows)) desktop_.windows.ReleaseToDesktop(hosted.handle);
     }
 }
 

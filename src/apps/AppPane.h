@@ -83,6 +83,8 @@ public:
     void Fit();
     // At exit: every captured window goes back to the desktop and is asked to close.
     void Release();
+    // When the program must end at once: every captured window goes back to the desktop, its program running on.
+    void GiveBack();
 
     // StartAppWindow: starts the path, finds the new program's window and takes it into the pane, shown
     // maximised. Empty when nothing was started or captured (the user has been told why).
@@ -92,6 +94,8 @@ private:
     // Start, capture and add a tab: the common end of a launcher pick, a drop and the start-up application.
     void OpenInPane(const std::string& path);
     hosting::HostedWindow FindStartedWindow(std::uint32_t processId);
+    // Back to the desktop, shown where it is; false (and said) when the window does not answer.
+    bool Return(const hosting::HostedWindow& hosted);
     // Returns once ms milliseconds have passed, handling pending messages meanwhile.
     void WaitMilliseconds(std::uint32_t ms);
     // The tab the popup menu was opened on, if it still holds the window right-clicked; removes the popup's claim.

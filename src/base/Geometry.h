@@ -1,5 +1,8 @@
 #pragma once
 
+#include <optional>
+#include <vector>
+
 namespace velmora::base {
 
 // Form geometry is in twips (1/1440 inch), as the settings store it. Doubles
@@ -28,5 +31,10 @@ struct PixelRect {
     int height = 0;
     bool operator==(const PixelRect&) const = default;
 };
+
+// Where a window saved off every monitor goes (a laptop undocked, a monitor removed): onto the work area nearest to
+// it, its size kept where it fits. nullopt when the window is already partly on one of the areas, where it stays, or
+// when there are no areas to go by.
+std::optional<TwipsRect> BringOnScreen(const TwipsRect& window, const std::vector<TwipsRect>& workAreas);
 
 }  // namespace velmora::base

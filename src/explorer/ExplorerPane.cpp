@@ -93,7 +93,7 @@ bool ExplorerPane::Capture() {
     explorer_ = desktop_.explorers.Create();
     if (!explorer_) return false;
     PrepareExplorerWindow();
-    if (window_.handle != 0) pane_.Place(window_.handle);
+    if (window_.handle != 0 && window_.Answers(desktop_.windows)) pane_.Place(window_.handle);
     return true;
 }
 
@@ -103,7 +103,8 @@ void ExplorerPane::PrepareExplorerWindow() {
     explorer_->ShowBrowserBar(kFolderTreeBar, true);
     if (const std::optional<WindowHandle> hwnd = explorer_->Hwnd()) window_ = hosting::HostedWindow::Of(desktop_.windows, *hwnd);
     if (const std::optional<WindowHandle> hwnd = explorer_->Hwnd()) ApplyListStyle(*hwnd);
-    if (window_.handle != 0) {
+    // Re-parenting and showing wait for the window's thread: a shell that does not answer would freeze ours.
+    if (window_.handle != 0 && window_.Answers(desktop_.windows)) {
         desktop_.windows.SetParent(window_.handle, pane_.Frame());
         desktop_.windows.ShowWindow(window_.handle, platform::kShowMaximized);
     }
@@ -114,8 +115,9 @@ void ExplorerPane::PrepareExplorerWindow() {
 void ExplorerPane::Release() {
     if (explorer_ && IsLive()) {
         explorer_->SetVisible(false);
-        // Back to the desktop first: a child window would be destroyed with our main window.
-        desktop_.windows.SetParent(window_.handle, 0);
+        // Back to the desktop first: a child window would be destroyed with our main window. One that does not
+        // answer is not waited for; it is still told to quit.
+        if (window_.Answers(desktop_.windows)) desktop_.windows.SetParent(window_.handle, 0);
         explorer_->Quit();
     }
     explorer_.reset();
@@ -135,10 +137,12 @@ void ExplorerPane::ApplyListStyle(WindowHandle window) {
     // Read at every call: the settings program may have changed them meanwhile.
     const bool grid = settings::ReadSetting(settings_, settings::keys::Grid) != 0;
     const bool lineSelect = settings::ReadSetting(settings_, settings::keys::LineSel) != 0;
-    const std::uint32_t current = windows.GetListViewExtendedStyle(list);
-    const std::uint32_t wanted = ListStyleFor(current, grid, lineSelect);
+    // A list that did not answer in time: its style is unknown, and writing one built on 0 would clear the others.
+    const std::optional<std::uint32_t> current = windows.GetListViewExtendedStyle(list);
+    if (!current) return;
+    const std::uint32_t wanted = ListStyleFor(*current, grid, lineSelect);
     // Setting the style repaints the list; twice a second that would flicker.
-    if (wanted != current) windows.SetListViewExtendedStyle(list, wanted);
+    if (wanted != *current) windows.SetListViewExtendedStyle(list, wanted);
 }
 
 // --- Tabs -------------------------------------------------------------------------------------------------------

@@ -82,6 +82,8 @@ public:
     virtual void MoveOuter(const base::TwipsRect& rect) = 0;
     virtual double ClientWidth() = 0;
     virtual double ClientHeight() = 0;
+    // The work area of every monitor (the screen less the task bar), in twips of the virtual screen.
+    virtual std::vector<base::TwipsRect> WorkAreas() = 0;
     virtual double TwipsPerPixelX() = 0;
     virtual double TwipsPerPixelY() = 0;
     // Whether another copy of the program already runs in this user session.
@@ -140,6 +142,10 @@ public:
 
     virtual void OnLoad() = 0;
     virtual bool OnQueryClose() = 0;  // true cancels the close
+    // The user logs off or the system shuts down: true asks the session to wait; when it ends anyway, OnEndSession
+    // follows instead of the close, and no window may be shown any more.
+    virtual bool OnQueryEndSession() = 0;
+    virtual void OnEndSession() = 0;
     virtual void OnUnload() = 0;
     virtual void OnResize() = 0;
     virtual void OnFrameResize(int index) = 0;  // picFrame(index) changed size
@@ -166,6 +172,7 @@ public:
 struct ProgramInfo {
     std::string folder;  // the folder that holds the program, without a trailing "\"
     std::string title;   // "Velmora"
+    std::string systemFolder;  // the system's own programs (control.exe), without a trailing "\"
     int versionMajor = 0;
     int versionMinor = 0;
     int versionRevision = 0;

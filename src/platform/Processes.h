@@ -9,7 +9,7 @@
 
 namespace velmora::platform {
 
-// A started program that is waited for.
+// A started program, held open while it is of use: its process id cannot be given to another program meanwhile.
 class RunningProcess {
 public:
     virtual ~RunningProcess() = default;
@@ -21,12 +21,11 @@ class Processes {
 public:
     virtual ~Processes() = default;
 
-    // Starts a command line with a window style; the new process id, or 0 when
-    // the platform refused.
-    virtual std::uint32_t Start(const std::string& commandLine, int showCommand) = 0;
+    // Starts a command line with a window style; nullptr when the platform refused.
+    virtual std::unique_ptr<RunningProcess> Start(const std::string& commandLine, int showCommand) = 0;
     // Waits until the process is ready for input, at most timeoutMs; false on
     // time-out or when the process cannot be opened.
-    virtual bool WaitForInputIdle(std::uint32_t processId, std::uint32_t timeoutMs) = 0;
+    virtual bool WaitForInputIdle(RunningProcess& process, std::uint32_t timeoutMs) = 0;
     // The program associated with a document; nullopt when there is none.
     virtual std::optional<std::string> AssociatedProgram(const std::string& document) = 0;
     // Starts a program by its path (no arguments) to be waited for; nullptr when it cannot start.

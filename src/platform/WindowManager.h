@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,13 +33,16 @@ public:
     virtual void MoveWindow(WindowHandle window, base::PixelRect rect) = 0;
     virtual base::PixelRect GetWindowRect(WindowHandle window) = 0;  // relative to the parent's client area
     virtual bool SetForegroundWindow(WindowHandle window) = 0;
+    // Top-level again, shown, where it is on the screen now: how a hosted window goes back to its user.
+    virtual bool ReleaseToDesktop(WindowHandle window) = 0;
 
     virtual bool RegisterHotKey(WindowHandle window, int id, std::uint32_t modifiers, std::uint32_t keyCode) = 0;
     virtual void UnregisterHotKey(WindowHandle window, int id) = 0;
 
     // The next child of parent with that class after `after` (0: the first), or 0.
     virtual WindowHandle FindChild(WindowHandle parent, WindowHandle after, std::string_view className) = 0;
-    virtual std::uint32_t GetListViewExtendedStyle(WindowHandle list) = 0;
+    // nullopt when the list did not answer in time: writing a style read as 0 would clear the others.
+    virtual std::optional<std::uint32_t> GetListViewExtendedStyle(WindowHandle list) = 0;
     virtual void SetListViewExtendedStyle(WindowHandle list, std::uint32_t style) = 0;
 
     // Every top-level window, top of the z-order first.

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 #include "base/Twips.h"
 #include "settings/Hotkey.h"
@@ -96,10 +97,13 @@ void MainForm::RestoreWindow() {
     layout_.SetSplitBarPosition(1, settings::ReadSetting(settings_, keys::Bar2));
     ApplyLayout();
     if (window.GetState() == WindowState::Normal) {
-        window.MoveOuter({static_cast<double>(settings::ReadSetting(settings_, keys::X)),
-                          static_cast<double>(settings::ReadSetting(settings_, keys::Y)),
-                          static_cast<double>(settings::ReadSetting(settings_, keys::W)),
-                          static_cast<double>(settings::ReadSetting(settings_, keys::H))});
+        const base::TwipsRect saved{static_cast<double>(settings::ReadSetting(settings_, keys::X)),
+                                    static_cast<double>(settings::ReadSetting(settings_, keys::Y)),
+                                    static_cast<double>(settings::ReadSetting(settings_, keys::W)),
+                                    static_cast<double>(settings::ReadSetting(settings_, keys::H))};
+        // Saved where no monitor shows it any more (a laptop undocked): brought onto the nearest one. The file is
+        // not touched; the next close saves where the window is then.
+        window.MoveOuter(base::BringOnScreen(saved, window.WorkAreas()).value_or(saved));
     }
 }
 
@@ -135,8 +139,12 @@ void MainForm::UnregisterTabHotkeys() {
 bool MainForm::CaptureExplorer(int pane) {
     if (explorers_.at(static_cast<std::size_t>(pane)).Capture()) return true;
     // Without its Explorer panes the program has nothing to show; it ends before anything is saved, so the
-    // settings stay as they were.
+    // settings stay as they were. The windows it holds go back first: the other pane's Explorer window as at any
+    // exit, the captured programs to their users, running on.
     desktop_.window.ShowMessage(std::string(kCaptureFailedText), std::string(kCaptureFailedTitle));
+    explorers_[0].Release();
+    explorers_[1].Release();
+    apps_.GiveBack();
     desktop_.window.EndProgramNow();
     return false;
 }
@@ -177,7 +185,21 @@ bool MainForm::OnQueryClose() {
     return tools_.OptionRunning() || apps_.Starting();
 }
 
+// Log-off, shutdown and restart: answered as a close is, and when the session ends the shutdown runs as for any
+// close, so the tabs and the view are saved and every hosted window goes back to its user.
+bool MainForm::OnQueryEndSession() { return OnQueryClose(); }
+
+void MainForm::OnEndSession() {
+    quiet_ = true;
+    OnUnload();
+}
+
+void MainForm::Tell(const std::string& text, const std::string& title) {
+    if (!quiet_) desktop_.window.ShowMessage(text, title);
+}
+
 void MainForm::OnUnload() {
+    if (std::exchange(unloaded_, true)) return;
     desktop_.window.RemoveHotkeyProcedure();
     UnregisterTabHotkeys();
     SaveState();
@@ -218,7 +240,7 @@ void MainForm::SaveState() {
                      tabs[pane] ? std::optional<std::string_view>(*tabs[pane]) : std::nullopt);
         }
     });
-    if (!saved) desktop_.window.ShowMessage(SaveFailedText(saved.reason), desktop_.program.title);
+    if (!saved) Tell(SaveFailedText(saved.reason), desktop_.program.title);
 }
 
 std::string MainForm::SaveFailedText(std::string_view reason) const {

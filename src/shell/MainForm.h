@@ -35,6 +35,8 @@ public:
 
     void OnLoad() override;
     bool OnQueryClose() override;
+    bool OnQueryEndSession() override;
+    void OnEndSession() override;
     void OnUnload() override;
     void OnResize() override;
     void OnFrameResize(int index) override;
@@ -71,6 +73,8 @@ private:
     // "オプション(&O)...": the settings program, then everything it may have changed, taken over without a restart.
     void RunOption();
     void SaveState();
+    // Says something in a message box, unless the session is ending.
+    void Tell(const std::string& text, const std::string& title);
     std::string SaveFailedText(std::string_view reason) const;
     void FitHostedWindows();
     void ApplyListStyles();
@@ -92,6 +96,10 @@ private:
     const settings::IniFile settings_;
     // False when setting.ini was there at start-up but could not be read: this run then never writes it.
     bool settingsReadable_ = true;
+    // The shutdown has run (a session end runs it without a close).
+    bool unloaded_ = false;
+    // No window may be shown any more: the session is ending.
+    bool quiet_ = false;
     PaneLayout layout_;
     // True while the model is copied onto the controls: the frame resize events that raises are our own and need
     // no answer.

@@ -38,10 +38,14 @@ void Tools::BringOptionForward() {
 
 // --- Control Panel ----------------------------------------------------------------------------------------------
 
-void Tools::OpenControlPanel() { desktop_.processes.Start(std::string(kControlPanel), platform::kShowNormal); }
+// By its full path in the system folder: by its bare name it would be looked for in our own folder and the current
+// one first, where anyone may have put a "control.exe".
+void Tools::OpenControlPanel() {
+    desktop_.processes.Start("\"" + desktop_.program.systemFolder + "\\control.exe\"", platform::kShowNormal);
+}
 
 void Tools::OpenFolderOptions() {
-    desktop_.processes.Start(std::string(kFolderOptions), platform::kShowMaximized);
+    desktop_.processes.Start("\"" + desktop_.program.systemFolder + "\\control.exe\" FOLDERS", platform::kShowMaximized);
 }
 
 // --- Help -------------------------------------------------------------------------------------------------------

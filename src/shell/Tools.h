@@ -16,8 +16,6 @@ public:
     static constexpr std::string_view kOptionFile = "\\Option.exe";
     static constexpr std::string_view kReadMeFile = "\\ReadMe.txt";
     static constexpr std::string_view kHomePage = "https://www.example.com/velmora/";
-    static constexpr std::string_view kControlPanel = "control.exe";
-    static constexpr std::string_view kFolderOptions = "control.exe FOLDERS";
     // The wait wakes on every message and on the program's end; the bound only keeps a lost wake-up from holding
     // the window for longer than this.
     static constexpr std::uint32_t kWaitSliceMs = 1000;

@@ -63,6 +63,17 @@ base::PixelRect Windows::GetWindowRect(WindowHandle window) {
     return data ? data->rect : base::PixelRect{};
 }
 
+bool Windows::ReleaseToDesktop(WindowHandle window) {
+    journal_.Add("ReleaseToDesktop " + std::to_string(window));
+    Window* data = Find(window);
+    if (!data || refuseParent) return false;
+    std::erase(data->parent == 0 ? zOrder_ : Find(data->parent)->children, window);
+    data->parent = 0;
+    data->visible = true;
+    zOrder_.insert(zOrder_.begin(), window);
+    return true;
+}
+
 bool Windows::SetForegroundWindow(WindowHandle window) {
     journal_.Add("SetForegroundWindow " + std::to_string(window));
     return Find(window) != nullptr;
@@ -92,9 +103,10 @@ WindowHandle Windows::FindChild(WindowHandle parent, WindowHandle after, std::st
     return 0;
 }
 
-std::uint32_t Windows::GetListViewExtendedStyle(WindowHandle list) {
+std::optional<std::uint32_t> Windows::GetListViewExtendedStyle(WindowHandle list) {
     const Window* data = Find(list);
-    return data ? data->listStyle : 0;
+    if (!data || data->hung) return std::nullopt;
+    return data->listStyle;
 }
 
 void Windows::SetListViewExtendedStyle(WindowHandle list, std::uint32_t style) {
@@ -237,15 +249,18 @@ std::uint32_t Processes::Spawn(const std::string& path) {
     return id;
 }
 
-std::uint32_t Processes::Start(const std::string& commandLine, int showCommand) {
+std::unique_ptr<platform::RunningProcess> Processes::Start(const std::string& commandLine, int showCommand) {
     journal_.Add("Start " + commandLine + " " + std::to_string(showCommand));
     // The program is the first quoted part, or the line up to its first blank.
     const std::size_t end = commandLine.starts_with('"') ? commandLine.find('"', 1) : commandLine.find(' ');
     const std::size_t begin = commandLine.starts_with('"') ? 1 : 0;
-    return Spawn(commandLine.substr(begin, end == std::string::npos ? std::string::npos : end - begin));
+    const std::uint32_t id = Spawn(commandLine.substr(begin, end == std::string::npos ? std::string::npos : end - begin));
+    if (id == 0) return nullptr;
+    return std::make_unique<RunningProcess>(*this, id);
 }
 
-bool Processes::WaitForInputIdle(std::uint32_t processId, std::uint32_t timeoutMs) {
+bool Processes::WaitForInputIdle(platform::RunningProcess& process, std::uint32_t timeoutMs) {
+    const std::uint32_t processId = process.ProcessId();
     // Ready for input once its window is open; a hung program never is.
     for (std::uint32_t waited = 0; Running(processId); ++waited) {
         const auto& windows = opened_[processId];
@@ -523,6 +538,14 @@ void Form::PickCombo(int index) {
     if (Live()) events_->OnComboClick();
 }
 
+void Form::EndSession() {
+    journal_.Add("EndSession");
+    if (!Live() || events_->OnQueryEndSession()) return;
+    events_->OnEndSession();
+    unloaded = true;
+    windows_.Destroy(handle_);
+}
+
 bool Form::PressHotkey(int id) {
     if (!Live() || !hotkeyProcedure) return false;
     events_->OnHotkey(id);
@@ -554,7 +577,7 @@ bool Shell::SetText(const std::string& text) {
 Desktop::Desktop()
     : codePage(settings::MakeCp932CodePage()),
       desktop{form, windows, explorers, processes, shell, shell, clock, files, *codePage,
-              platform::ProgramInfo{kProgramFolder, "Velmora", 1, 4, 0}} {
+              platform::ProgramInfo{kProgramFolder, "Velmora", "C:\\Windows\\system32", 1, 4, 0}} {
     files.AddFolder(kProgramFolder);
 }
 

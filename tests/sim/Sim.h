@@ -54,10 +54,11 @@ public:
     void MoveWindow(WindowHandle window, base::PixelRect rect) override;
     base::PixelRect GetWindowRect(WindowHandle window) override;
     bool SetForegroundWindow(WindowHandle window) override;
+    bool ReleaseToDesktop(WindowHandle window) override;
     bool RegisterHotKey(WindowHandle window, int id, std::uint32_t modifiers, std::uint32_t keyCode) override;
     void UnregisterHotKey(WindowHandle window, int id) override;
     WindowHandle FindChild(WindowHandle parent, WindowHandle after, std::string_view className) override;
-    std::uint32_t GetListViewExtendedStyle(WindowHandle list) override;
+    std::optional<std::uint32_t> GetListViewExtendedStyle(WindowHandle list) override;
     void SetListViewExtendedStyle(WindowHandle list, std::uint32_t style) override;
     std::vector<WindowHandle> TopLevelWindows() override { return zOrder_; }
     std::string WindowTitle(WindowHandle window) override;
@@ -122,8 +123,8 @@ public:
     Processes(Windows& windows, Clock& clock, Journal& journal)
         : windows_(windows), clock_(clock), journal_(journal) {}
 
-    std::uint32_t Start(const std::string& commandLine, int showCommand) override;
-    bool WaitForInputIdle(std::uint32_t processId, std::uint32_t timeoutMs) override;
+    std::unique_ptr<platform::RunningProcess> Start(const std::string& commandLine, int showCommand) override;
+    bool WaitForInputIdle(platform::RunningProcess& process, std::uint32_t timeoutMs) override;
     std::optional<std::string> AssociatedProgram(const std::string& document) override;
     std::unique_ptr<platform::RunningProcess> Launch(const std::string& path) override;
 
@@ -188,6 +189,7 @@ public:
     void MoveOuter(const base::TwipsRect& rect) override;
     double ClientWidth() override;
     double ClientHeight() override;
+    std::vector<base::TwipsRect> WorkAreas() override { return workAreas; }
     double TwipsPerPixelX() override { return tpp; }
     double TwipsPerPixelY() override { return tpp; }
     bool PreviousInstance() override { return previousInstance; }
@@ -229,11 +231,14 @@ public:
     void SelectTab(platform::Strip strip, int tab);
     void PickCombo(int index);
     bool PressHotkey(int id);  // reaches the form only through the installed procedure
+    // The user logs off: the session ends unless the form asks it to wait.
+    void EndSession();
     void ChangeDpi(double twipsPerPixel);
     bool Live() const { return events_ != nullptr && !ended && !unloaded; }
 
     // --- What the tests read ---
     double tpp = 15;
+    std::vector<base::TwipsRect> workAreas{{0, 0, 28800, 15600}};  // one 1920 x 1040 monitor
     bool previousInstance = false;
     bool hotkeyProcedure = false;
     bool ended = false;     // ended at once, without shutdown

@@ -169,9 +169,20 @@ TEST_F(AppPaneTest, TabsBringForwardTakeOutAndClose) {
     sim_.form.Click(MenuItem::PopupTakeOut);
     EXPECT_EQ(Win(second).parent, sim_.form.frames[2]);
     EXPECT_EQ(sim_.form.messages.back(), AppPane::kNotRespondingMessage);
+    // Nor is it asked to close: its window could not be given back first.
     Popup(1);
     sim_.form.Click(MenuItem::PopupAppClose);
-    EXPECT_EQ(Journal("PostClose"), std::vector<std::string>{"PostClose " + std::to_string(second)});
+    EXPECT_EQ(Journal("PostClose"), std::vector<std::string>{});
+    EXPECT_EQ(sim_.form.messages.size(), 2u);
+    // Once it answers, it goes back to the desktop, shown, before it is asked: a program that then refuses to
+    // close keeps a window its user can reach.
+    Win(second).hung = false;
+    ForgetJournal();
+    Popup(1);
+    sim_.form.Click(MenuItem::PopupAppClose);
+    EXPECT_EQ(Journal(), (std::vector<std::string>{"ShowPopup 2", "ReleaseToDesktop " + std::to_string(second),
+                                                   "PostClose " + std::to_string(second)}));
+    EXPECT_TRUE(Win(second).visible);
     EXPECT_EQ(Pane().Tabs().size(), 0u);
     EXPECT_EQ(Tabs(Strip::Apps), std::vector<std::string>{});
 }
@@ -220,7 +231,7 @@ TEST_F(AppPaneTest, AtExitEachWindowGoesBackToTheDesktopBeforeItIsAskedToClose) 
             order.push_back(line);
         }
     }
-    EXPECT_EQ(order, (std::vector<std::string>{"SetParent " + answering + " 0", "PostClose " + answering,
+    EXPECT_EQ(order, (std::vector<std::string>{"ReleaseToDesktop " + answering, "PostClose " + answering,
                                                "PostClose " + hung}));
 }
 

@@ -272,7 +272,8 @@ TEST_F(MainFormTest, ToolsAndHelpCommands) {
     sim_.form.Click(MenuItem::HelpReadMe);  // gone since the menu opened: nothing
     sim_.form.Click(MenuItem::HelpHomePage);
     sim_.form.Click(MenuItem::HelpAbout);
-    EXPECT_EQ(Journal("Start"), (std::vector<std::string>{"Start control.exe 1", "Start control.exe FOLDERS 3"}));
+    EXPECT_EQ(Journal("Start"), (std::vector<std::string>{"Start \"C:\\Windows\\system32\\control.exe\" 1",
+                                                          "Start \"C:\\Windows\\system32\\control.exe\" FOLDERS 3"}));
     EXPECT_EQ(Journal("Open"), (std::vector<std::string>{"Open " + readMe, "Open https://www.example.com/velmora/"}));
     EXPECT_EQ(sim_.form.messages, std::vector<std::string>{"Velmora Ver1.4.0\t作者 Quonda"});
     sim_.form.Click(MenuItem::FileExit);
