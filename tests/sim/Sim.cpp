@@ -372,7 +372,7 @@ std::unique_ptr<platform::ExplorerWindow> Explorers::Create() {
     if (createFails) return nullptr;
     const platform::WindowIdentity shell{kShellProcessId, kShellProcessId + 1};
     // The object starts invisible.
-    const WindowHandle top = windows_.Create({"CabinetWClass", "", 0, 0, false, false, shell});
+    const WindowHandle top = windows_.Create({"CabinetWClass", "", 0, 0, false, hung, shell});
     auto child = [&](WindowHandle parent, const char* className) {
         return windows_.Create({className, "", parent, 0, true, false, shell});
     };

@@ -158,6 +158,7 @@ public:
     std::unique_ptr<platform::ExplorerWindow> Create() override;
 
     bool createFails = false;
+    bool hung = false;  // the shell's window thread no longer answers
     std::set<std::string> failingCalls;  // by member name, for every object
     Chain chain = Chain::Full;
     // The window and file list of each object made, in order.

@@ -4,7 +4,10 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <optional>
+#include <vector>
 
+#include "base/Geometry.h"
 #include "base/Paths.h"
 #include "base/TabHitTest.h"
 #include "base/Twips.h"
@@ -69,6 +72,19 @@ TEST(FitRectTest, OffsetsMoveTheCornerAndTheFarEdgesMeetTheArea) {
          {-143165577, 0, 143165777, 100}},  // the far edge still meets the area, nothing wraps
         {{22.5, 37.5}, 0, 0, 15, {0, 0, 1, 3}}};  // whole twips first (22, 38), then pixels
     for (const auto& [area, x, y, tpp, expected] : cases) EXPECT_EQ(hosting::FitRect(area, x, y, tpp, tpp), expected) << x;
+}
+
+TEST(BringOnScreenTest, AWindowOffEveryMonitorGoesOntoTheNearestKeepingItsSizeWhereItFits) {
+    const std::vector<TwipsRect> monitors{{0, 0, 28800, 15600}, {28800, 1200, 19200, 10800}};  // two side by side
+    const std::pair<TwipsRect, std::optional<TwipsRect>> cases[] = {
+        {{1000, 1000, 9000, 7000}, std::nullopt},         // on the first
+        {{47000, 11000, 9000, 7000}, std::nullopt},       // partly on the second: it stays
+        {{90000, 5000, 9000, 7000}, TwipsRect{39000, 5000, 9000, 7000}},   // right of both: onto the second
+        {{-20000, -9000, 9000, 7000}, TwipsRect{0, 0, 9000, 7000}},        // above and left: onto the first
+        {{30000, 30000, 60000, 9000}, TwipsRect{28800, 3000, 19200, 9000}},  // too wide: as wide as the area
+        {{0, 15600, 100, 100}, TwipsRect{0, 15500, 100, 100}}};            // touching is not showing
+    for (const auto& [window, placed] : cases) EXPECT_EQ(BringOnScreen(window, monitors), placed) << window.left;
+    EXPECT_EQ(BringOnScreen({90000, 0, 10, 10}, {}), std::nullopt);
 }
 
 }  // namespace

@@ -142,6 +142,23 @@ TEST_P(CaptureStepTest, AFailingStepSkipsOnlyItself) {
     EXPECT_FALSE(sim_.form.ended);
 }
 
+TEST_F(ExplorerPaneTest, AShellWindowThatDoesNotAnswerIsNeitherTakenInNorMoved) {
+    sim_.explorers.hung = true;
+    Start();
+    EXPECT_EQ(Journal("SetParent"), std::vector<std::string>{});
+    EXPECT_EQ(Journal("ShowWindow"), std::vector<std::string>{});
+    EXPECT_EQ(Journal("MoveWindow"), std::vector<std::string>{});
+    // One that stops answering later is not given back at the exit, but still told to quit.
+    sim::Desktop other;
+    shell::MainForm form(other.desktop, other.store);
+    other.form.Start(form);
+    other.windows.Find(form.explorerPane(0).window().handle)->hung = true;
+    other.journal.lines.clear();
+    other.form.RequestClose();
+    EXPECT_EQ(other.journal.With("SetParent").size(), 1u);  // pane 2's only
+    EXPECT_EQ(other.journal.With("Explorer#1 Quit").size(), 1u);
+}
+
 INSTANTIATE_TEST_SUITE_P(Steps, CaptureStepTest,
                          ::testing::Values("Navigate2", "ShowBrowserBar", "Hwnd", "CurrentViewMode", "Visible"));
 
@@ -157,6 +174,12 @@ TEST_F(ExplorerPaneTest, TheTimerKeepsTheFlagsAsTheSettingsSayAndSetsOnlyWhatCha
     EXPECT_EQ(Win(list).listStyle, 0x10021u);
     form_.OnTimer();
     EXPECT_EQ(Journal("SetListStyle " + std::to_string(list)).size(), 2u);
+    // A list that does not answer in time is not written: its other bits are unknown.
+    Win(list).hung = true;
+    WriteSettings("[Velmora]\nGrid=0");
+    form_.OnTimer();
+    Win(list).hung = false;
+    EXPECT_EQ(Win(list).listStyle, 0x10021u);
     // A window whose list is not there is left alone.
     sim_.windows.Destroy(list);
     form_.OnTimer();

@@ -49,7 +49,12 @@ INSTANTIATE_TEST_SUITE_P(
         RestoreCase{"OutOfRange", "[setting]\nwindow=1\nState=3\nView=3", WindowState::Normal,
                     {"MoveOuter 0 0 10000 6000"}, {MenuItem::ViewTwo}},
         RestoreCase{"Negative", "[setting]\nwindow=1\nState=-1\nView=-1", WindowState::Normal,
-                    {"MoveOuter 0 0 10000 6000"}, {MenuItem::ViewTwo}}),
+                    {"MoveOuter 0 0 10000 6000"}, {MenuItem::ViewTwo}},
+        // Off every monitor (one of 28800 x 15600 twips): onto it; partly on it: where it was.
+        RestoreCase{"OffScreen", "[setting]\nwindow=1\nX=90000\nY=-8000\nW=9000\nH=7000", WindowState::Normal,
+                    {"MoveOuter 19800 0 9000 7000"}, {MenuItem::ViewTwo}},
+        RestoreCase{"PartlyOnScreen", "[setting]\nwindow=1\nX=28000\nY=15000\nW=9000\nH=7000", WindowState::Normal,
+                    {"MoveOuter 28000 15000 9000 7000"}, {MenuItem::ViewTwo}}),
     [](const auto& info) { return info.param.name; });
 
 TEST_F(MainFormTest, StartUpRestoresTabsBootHotkeysAndLauncherThenCapturesAndSubclassesLast) {
@@ -189,6 +194,54 @@ TEST_F(MainFormTest, AShutdownSaveThatFailsSaysSoWithTheFileAndLeavesItAsItWas) 
     EXPECT_EQ(sim_.form.messages[0], std::string("設定を保存できませんでした。\r\n") + kSettings + "\r\ndisk full");
     EXPECT_EQ(Setting("setting", "View"), "2");
     EXPECT_TRUE(sim_.form.unloaded);
+}
+
+TEST_F(MainFormTest, TheSessionsEndRunsTheShutdownWithoutAWordAndWaitsOnlyForOurOwnWaits) {
+    sim_.processes.programs["C:\\Tools\\Edit.exe"] = {};
+    sim_.files.SetFile("C:\\Tools\\Edit.exe", "");
+    WriteSettings("[App]\nEdit=C:\\Tools\\Edit.exe");
+    Start();
+    sim_.form.PickCombo(0);
+    const auto hosted = std::to_string(form_.appPane().Tabs().at(0).handle);
+    sim_.form.Click(MenuItem::ViewOne);
+    // While a start waits, the session is asked to wait too.
+    sim_.processes.programs["C:\\Tools\\Slow.exe"] = {sim::Program::Normal, "Slow", 300};
+    sim_.clock.After(100, [this] { sim_.clock.Post([this] { sim_.form.EndSession(); }); });
+    form_.appPane().StartAppWindow("C:\\Tools\\Slow.exe");
+    EXPECT_FALSE(sim_.form.unloaded);
+    sim_.files.failFromWrite = 1;  // no word of it either: the session is ending
+    ForgetJournal();
+    sim_.form.EndSession();
+    EXPECT_TRUE(sim_.form.unloaded);
+    EXPECT_EQ(sim_.form.messages, std::vector<std::string>{});
+    EXPECT_EQ(Journal("Explorer#1 Quit").size(), 1u);
+    EXPECT_EQ(Journal(std::string("ReleaseToDesktop ") + hosted).size(), 1u);
+    EXPECT_EQ(Journal(std::string("PostClose ") + hosted).size(), 1u);
+    sim_.files.failFromWrite = 0;
+    sim::Desktop other;
+    shell::MainForm form(other.desktop, other.store);
+    other.form.Start(form);
+    other.form.Click(MenuItem::ViewOne);
+    other.form.EndSession();
+    EXPECT_EQ(other.store.ReadString(kSettings, "setting", "View"), "0");
+}
+
+TEST_F(MainFormTest, AFailedCaptureGivesTheCapturedProgramsBackRunningBeforeTheEnd) {
+    sim_.processes.programs["C:\\Tools\\Edit.exe"] = {};
+    sim_.files.SetFile("C:\\Tools\\Edit.exe", "");
+    WriteSettings("[setting]\nBoot=C:\\Tools\\Edit.exe");
+    sim_.explorers.failingCalls.clear();
+    Start();
+    const auto hosted = form_.appPane().Tabs().at(0).handle;
+    sim_.windows.Destroy(ExplorerWindow(1));
+    sim_.explorers.createFails = true;
+    ForgetJournal();
+    sim_.form.Click(MenuItem::CaptureExplorer2);
+    EXPECT_TRUE(sim_.form.ended);
+    EXPECT_EQ(Journal("ReleaseToDesktop"), std::vector<std::string>{"ReleaseToDesktop " + std::to_string(hosted)});
+    EXPECT_EQ(Journal("PostClose"), std::vector<std::string>{});
+    EXPECT_EQ(Journal("Explorer#1 Quit").size(), 1u);
+    EXPECT_EQ(sim_.files.writes, 0);
 }
 
 TEST_F(MainFormTest, ExplorerWindowsNoLongerOursAreNotReleased) {
