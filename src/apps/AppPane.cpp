@@ -1,5 +1,6 @@
 #include "apps/AppPane.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "base/Paths.h"
@@ -159,12 +160,13 @@ void AppPane::OnTabClick() {
 }
 
 void AppPane::OnTabMouseDown(int buttons, double x) {
-    if (buttons != platform::kButtonRight) return;
     platform::MainWindow& window = desktop_.window;
     std::vector<double> widths;
     for (int tab = 1; tab <= window.TabCount(Strip::Apps); ++tab) widths.push_back(window.TabWidth(Strip::Apps, tab));
     const int tab = base::HitTestTab(widths, x);
     if (tab == 0 || tab > static_cast<int>(tabs_.size())) return;
+    if (buttons == platform::kButtonMiddle) CloseTabAt(tab);
+    if (buttons != platform::kButtonRight) return;
     popupTab_ = tab;
     popupWindow_ = tabs_[static_cast<std::size_t>(tab - 1)];
     window.ShowPopup(platform::PopupMenu::Apps);
@@ -198,17 +200,32 @@ void AppPane::OnTakeOut() {
     RemoveTab(*tab);
 }
 
+void AppPane::OnTabDragged(int from, int gap) {
+    const int count = static_cast<int>(tabs_.size());
+    const int to = base::MovedTabPosition(from, gap);
+    if (from < 1 || from > count || to < 1 || to > count || to == from) return;
+    desktop_.window.MoveTab(Strip::Apps, from, to);
+    const auto first = tabs_.begin();
+    if (to < from) {
+        std::rotate(first + (to - 1), first + (from - 1), first + from);
+    } else {
+        std::rotate(first + (from - 1), first + from, first + to);
+    }
+}
+
 void AppPane::OnCloseTab() {
-    const std::optional<int> tab = ClaimPopupTab();
-    if (!tab) return;
-    const hosting::HostedWindow hosted = tabs_[static_cast<std::size_t>(*tab - 1)];
+    if (const std::optional<int> tab = ClaimPopupTab()) CloseTabAt(*tab);
+}
+
+void AppPane::CloseTabAt(int tab) {
+    const hosting::HostedWindow hosted = tabs_[static_cast<std::size_t>(tab - 1)];
     if (pane_.Holds(hosted)) {
         // Given back before it is asked: a program that answers "save?" with Cancel keeps a window its user can
         // still reach. WM_CLOSE, not WM_QUIT: the program gets to ask about unsaved work instead of losing it.
         if (!Return(hosted)) return;
         desktop_.windows.PostClose(hosted.handle);
     }
-    RemoveTab(*tab);
+    RemoveTab(tab);
 }
 
 void AppPane::SweepDeadTabs() {

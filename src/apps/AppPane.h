@@ -74,7 +74,10 @@ public:
     void StartBootApplication();
 
     void OnTabClick();
+    // The right button alone opens the tab's popup menu, the middle one closes the tab.
     void OnTabMouseDown(int buttons, double x);
+    // Tab `from` dropped into gap `gap`: its window goes with it.
+    void OnTabDragged(int from, int gap);
     // The popup commands "取り出す(&T)" and "タブを閉じる(&C)".
     void OnTakeOut();
     void OnCloseTab();
@@ -96,6 +99,7 @@ private:
     hosting::HostedWindow FindStartedWindow(std::uint32_t processId);
     // Back to the desktop, shown where it is; false (and said) when the window does not answer.
     bool Return(const hosting::HostedWindow& hosted);
+    void CloseTabAt(int tab);
     // Returns once ms milliseconds have passed, handling pending messages meanwhile.
     void WaitMilliseconds(std::uint32_t ms);
     // The tab the popup menu was opened on, if it still holds the window right-clicked; removes the popup's claim.

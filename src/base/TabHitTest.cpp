@@ -15,4 +15,17 @@ int HitTestTab(const std::vector<double>& tabWidths, double x) {
     return 0;
 }
 
+int TabGapAt(const std::vector<double>& tabWidths, double x) {
+    // Gap k lies at the left edge of tab k; x belongs to the nearer of the two edges of the tab it is over.
+    double left = 0;
+    for (std::size_t tab = 0; tab < tabWidths.size(); ++tab) {
+        const double right = static_cast<double>(RoundHalfEven(left + tabWidths[tab]));
+        if (x < right) return static_cast<int>(tab) + (x - left < right - x ? 1 : 2);
+        left = right;
+    }
+    return static_cast<int>(tabWidths.size()) + 1;
+}
+
+int MovedTabPosition(int from, int gap) { return gap > from ? gap - 1 : gap; }
+
 }  // namespace velmora::base

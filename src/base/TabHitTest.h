@@ -10,4 +10,12 @@ namespace velmora::base {
 // total exceeds x is hit. 1-based; 0 when x lies beyond the last tab.
 int HitTestTab(const std::vector<double>& tabWidths, double x);
 
+// Where a tab dragged along its strip would go in, from x: the gap before tab k (1-based), the one after the last
+// tab being count + 1; the gap nearest to x, by the same rounded running totals.
+int TabGapAt(const std::vector<double>& tabWidths, double x);
+
+// The position tab `from` takes when dropped into gap `gap` (both 1-based): the gaps on either side of it leave it
+// where it is.
+int MovedTabPosition(int from, int gap);
+
 }  // namespace velmora::base

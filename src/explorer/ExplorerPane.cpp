@@ -1,5 +1,6 @@
 #include "explorer/ExplorerPane.h"
 
+#include <algorithm>
 #include <array>
 
 #include "base/Paths.h"
@@ -202,12 +203,16 @@ int ExplorerPane::TabAt(double x) {
 }
 
 void ExplorerPane::MouseDown(int buttons, double x) {
-    // The right button alone: with another button still held it is no popup request.
-    if (buttons != platform::kButtonRight) return;
     const int tab = TabAt(x);
     if (tab == 0) return;
+    // One button alone: with another still held it is no request of either kind.
+    if (buttons == platform::kButtonMiddle) CloseTabAt(tab);
+    if (buttons != platform::kButtonRight) return;
     popupTab_ = tab;
-    desktop_.window.ShowPopup(pane_.Index() == 0 ? platform::PopupMenu::Explorer1 : platform::PopupMenu::Explorer2);
+    const bool first = pane_.Index() == 0;
+    desktop_.window.SetEnabled(first ? platform::MenuItem::PopupReopen1 : platform::MenuItem::PopupReopen2,
+                               !closed_.Empty());
+    desktop_.window.ShowPopup(first ? platform::PopupMenu::Explorer1 : platform::PopupMenu::Explorer2);
 }
 
 int ExplorerPane::TakePopupTab() {
@@ -221,8 +226,57 @@ void ExplorerPane::CopyPath() {
 }
 
 void ExplorerPane::CloseTab() {
+    if (const int tab = TakePopupTab(); tab != 0) CloseTabAt(tab);
+}
+
+void ExplorerPane::CloseTabAt(int tab) {
+    platform::MainWindow& window = desktop_.window;
+    closed_.Push({window.TabCaption(strip_, tab), window.TabTag(strip_, tab), tab});
     // The tab only points at a folder: the Explorer window stays where it is.
-    if (const int tab = TakePopupTab(); tab != 0) desktop_.window.RemoveTab(strip_, tab);
+    window.RemoveTab(strip_, tab);
+}
+
+void ExplorerPane::ReopenTab() {
+    popupTab_ = 0;
+    const std::optional<ClosedTabs::Tab> closed = closed_.Pop();
+    if (!closed) return;
+    platform::MainWindow& window = desktop_.window;
+    window.AddTab(strip_, closed->caption);
+    const int count = window.TabCount(strip_);
+    window.SetTabTag(strip_, count, closed->path);
+    // Where it stood, as far as the strip still reaches.
+    window.MoveTab(strip_, count, std::min(closed->position, count));
+}
+
+void ExplorerPane::DoubleClick(double x) {
+    if (TabAt(x) == 0) AddTab();
+}
+
+void ExplorerPane::Dragged(int from, int gap) {
+    const int to = base::MovedTabPosition(from, gap);
+    const int count = desktop_.window.TabCount(strip_);
+    if (from < 1 || from > count || to < 1 || to > count || to == from) return;
+    desktop_.window.MoveTab(strip_, from, to);
+}
+
+std::string ExplorerPane::Tooltip(int tab) {
+    platform::MainWindow& window = desktop_.window;
+    const std::string path = window.TabTag(strip_, tab);
+    // A namespace path says nothing to a user; the tab's caption is the folder's display name.
+    if (path.starts_with("::{") || path.ends_with('}')) return window.TabCaption(strip_, tab);
+    return path;
+}
+
+void ClosedTabs::Push(Tab tab) {
+    tabs_.push_front(std::move(tab));
+    if (tabs_.size() > kKept) tabs_.pop_back();
+}
+
+std::optional<ClosedTabs::Tab> ClosedTabs::Pop() {
+    if (tabs_.empty()) return std::nullopt;
+    Tab tab = std::move(tabs_.front());
+    tabs_.pop_front();
+    return tab;
 }
 
 int ExplorerPane::DragEffect(int shift) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -38,6 +39,23 @@ platform::WindowHandle FindFileList(platform::WindowManager& windows, platform::
 // unchanged (a relative path is relative to the current folder). Empty text and files are not tab paths.
 bool IsTabPath(std::string_view path, settings::FileSystem& files);
 
+// The tabs closed in this run, newest first, at most kKept; nothing of them is saved.
+class ClosedTabs {
+public:
+    static constexpr std::size_t kKept = 10;
+    struct Tab {
+        std::string caption;
+        std::string path;
+        int position = 0;  // where it stood, 1-based
+    };
+    void Push(Tab tab);
+    std::optional<Tab> Pop();
+    bool Empty() const { return tabs_.empty(); }
+
+private:
+    std::deque<Tab> tabs_;
+};
+
 // One Explorer pane of the main form (pane 0 or 1): its Explorer object (paneExplorer), the window that object made
 // (paneWindow) inside frameApp, and the pane's tab strip (TabStrip1) with its popup menu and file drops. Tabs only
 // point at folders: they own nothing.
@@ -71,11 +89,18 @@ public:
     void AddTab();
     // A tab was selected: the window goes to its folder; a tab whose folder cannot be shown is removed.
     void SelectTab();
-    // A press on the strip; the right button alone opens the tab's popup menu.
+    // A press on the strip; the right button alone opens the tab's popup menu, the middle one closes the tab.
     void MouseDown(int buttons, double x);
-    // The popup commands "パスをコピー(&P)" and "タブを閉じる(&C)".
+    // The popup commands "パスをコピー(&P)", "タブを閉じる(&C)" and "閉じたタブを開く(&R)".
     void CopyPath();
     void CloseTab();
+    void ReopenTab();
+    // A double click on the empty part of the strip adds a tab, as the File menu's command does.
+    void DoubleClick(double x);
+    // Tab `from` dropped into gap `gap` of the strip: the order shown is the order saved.
+    void Dragged(int from, int gap);
+    // The tab's full path; a special folder by its display name.
+    std::string Tooltip(int tab);
     // The drop effect offered over the strip: copy with Ctrl alone, else move.
     static int DragEffect(int shift);
     // Files dropped onto the strip go into the folder of the tab under x.
@@ -88,6 +113,7 @@ private:
     int TabAt(double x);
     // The tab the popup menu was opened on, once; 0 for none.
     int TakePopupTab();
+    void CloseTabAt(int tab);
 
     platform::Desktop& desktop_;
     const settings::IniFile& settings_;
@@ -97,6 +123,7 @@ private:
     hosting::HostedWindow window_;
     // popupTabIndex of this strip: 1-based, 0 for none.
     int popupTab_ = 0;
+    ClosedTabs closed_;
 };
 
 }  // namespace velmora::explorer

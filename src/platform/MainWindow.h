@@ -37,6 +37,8 @@ enum class MenuItem {
     PopupClose1,     // mnuClose1 "タブを閉じる(&C)"
     PopupPath2,      // mnuPath2
     PopupClose2,     // mnuClose2
+    PopupReopen1,    // "閉じたタブを開く(&R)" of pane 1's popup menu
+    PopupReopen2,    // the same of pane 2's
     PopupTakeOut,    // mnuTakeOut "取り出す(&T)"
     PopupAppClose,   // mnuAplClose "タブを閉じる(&C)"
 };
@@ -66,6 +68,7 @@ enum class BarColour { Face, Shadow };
 // Mouse buttons and shift keys as the events report them.
 inline constexpr int kButtonLeft = 1;
 inline constexpr int kButtonRight = 2;
+inline constexpr int kButtonMiddle = 4;
 inline constexpr int kShiftKey = 1;
 inline constexpr int kCtrlKey = 2;
 inline constexpr int kAltKey = 4;
@@ -121,6 +124,8 @@ public:
     virtual void SetTabTag(Strip strip, int tab, const std::string& tag) = 0;
     virtual std::string TabTag(Strip strip, int tab) = 0;
     virtual void RemoveTab(Strip strip, int tab) = 0;
+    // The tab (caption and tag) moves from position `from` to position `to`; the others close up.
+    virtual void MoveTab(Strip strip, int from, int to) = 0;
     virtual int SelectedTab(Strip strip) = 0;  // 0 when none
     virtual double TabWidth(Strip strip, int tab) = 0;
 
@@ -153,6 +158,12 @@ public:
     virtual void OnHelpMenuOpening() = 0;
     virtual void OnTabClick(Strip strip) = 0;
     virtual void OnTabMouseDown(Strip strip, int button, int shift, double x, double y) = 0;
+    // A double click on the strip at x, on a tab or on its empty part.
+    virtual void OnTabDoubleClick(Strip strip, double x) = 0;
+    // Tab `from` was dragged along its strip and dropped into gap `gap` (base::TabGapAt; 1-based).
+    virtual void OnTabDragged(Strip strip, int from, int gap) = 0;
+    // The text of the tooltip of a tab under the pointer; empty for none.
+    virtual std::string OnTabTooltip(Strip strip, int tab) = 0;
     // The drop effect for a drag over a strip: 1 copy, 2 move.
     virtual int OnTabDragOver(Strip strip, int shift) = 0;
     // hasFiles is false when the data holds no file list.

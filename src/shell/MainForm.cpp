@@ -286,6 +286,10 @@ void MainForm::OnMenu(MenuItem item) {
         case MenuItem::PopupClose2:
             explorers_[item == MenuItem::PopupClose1 ? 0 : 1].CloseTab();
             break;
+        case MenuItem::PopupReopen1:
+        case MenuItem::PopupReopen2:
+            explorers_[item == MenuItem::PopupReopen1 ? 0 : 1].ReopenTab();
+            break;
         case MenuItem::PopupTakeOut:
             apps_.OnTakeOut();
             break;
@@ -329,6 +333,22 @@ void MainForm::OnTabMouseDown(Strip strip, int button, int /*shift*/, double x, 
     } else {
         explorers_[static_cast<std::size_t>(strip)].MouseDown(button, x);
     }
+}
+
+void MainForm::OnTabDoubleClick(Strip strip, double x) {
+    if (strip != Strip::Apps) explorers_[static_cast<std::size_t>(strip)].DoubleClick(x);
+}
+
+void MainForm::OnTabDragged(Strip strip, int from, int gap) {
+    if (strip == Strip::Apps) {
+        apps_.OnTabDragged(from, gap);
+    } else {
+        explorers_[static_cast<std::size_t>(strip)].Dragged(from, gap);
+    }
+}
+
+std::string MainForm::OnTabTooltip(Strip strip, int tab) {
+    return strip == Strip::Apps ? std::string() : explorers_[static_cast<std::size_t>(strip)].Tooltip(tab);
 }
 
 int MainForm::OnTabDragOver(Strip strip, int shift) {

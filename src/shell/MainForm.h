@@ -44,6 +44,9 @@ public:
     void OnHelpMenuOpening() override;
     void OnTabClick(platform::Strip strip) override;
     void OnTabMouseDown(platform::Strip strip, int button, int shift, double x, double y) override;
+    void OnTabDoubleClick(platform::Strip strip, double x) override;
+    void OnTabDragged(platform::Strip strip, int from, int gap) override;
+    std::string OnTabTooltip(platform::Strip strip, int tab) override;
     int OnTabDragOver(platform::Strip strip, int shift) override;
     void OnTabDrop(platform::Strip strip, bool hasFiles, const std::vector<std::string>& files, int shift, double x,
                    double y) override;

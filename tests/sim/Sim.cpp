@@ -495,6 +495,15 @@ void Form::RemoveTab(platform::Strip strip, int tab) {
     current = current == tab ? 0 : current > tab ? current - 1 : current;
 }
 
+void Form::MoveTab(platform::Strip strip, int from, int to) {
+    journal_.Add("MoveTab " + std::to_string(static_cast<int>(strip)) + " " + std::to_string(from) + " " +
+                 std::to_string(to));
+    auto& list = tabs[static_cast<std::size_t>(strip)];
+    auto tab = list.at(static_cast<std::size_t>(from - 1));
+    list.erase(list.begin() + (from - 1));
+    list.insert(list.begin() + (to - 1), std::move(tab));
+}
+
 double Form::TabWidth(platform::Strip strip, int tab) {
     // Wide enough for the caption's characters in the UI font, plus the tab's margins.
     const std::string caption = TabCaption(strip, tab);

@@ -216,6 +216,7 @@ public:
     void SetTabTag(platform::Strip strip, int tab, const std::string& tag) override;
     std::string TabTag(platform::Strip strip, int tab) override;
     void RemoveTab(platform::Strip strip, int tab) override;
+    void MoveTab(platform::Strip strip, int from, int to) override;
     int SelectedTab(platform::Strip strip) override { return selected[static_cast<std::size_t>(strip)]; }
     double TabWidth(platform::Strip strip, int tab) override;
     void ClearCombo() override { combo.clear(); }

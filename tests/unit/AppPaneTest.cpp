@@ -187,6 +187,28 @@ TEST_F(AppPaneTest, TabsBringForwardTakeOutAndClose) {
     EXPECT_EQ(Tabs(Strip::Apps), std::vector<std::string>{});
 }
 
+TEST_F(AppPaneTest, TabsDraggedKeepTheirWindowsAndTheMiddleButtonClosesOneSafely) {
+    Start();
+    for (int i = 0; i < 3; ++i) Pick(kEditor);
+    const std::vector<hosting::HostedWindow> windows = Pane().Tabs();
+    form_.OnTabDragged(Strip::Apps, 3, 1);
+    form_.OnTabDragged(Strip::Apps, 1, 3);  // back between its old neighbours' places: second
+    EXPECT_EQ(Pane().Tabs(), (std::vector<hosting::HostedWindow>{windows[0], windows[2], windows[1]}));
+    EXPECT_EQ(Tabs(Strip::Apps)[1], "Editor?" + std::to_string(windows[2].handle));
+    ForgetJournal();
+    sim_.form.SelectTab(Strip::Apps, 3);
+    EXPECT_EQ(Journal("SetForegroundWindow"), std::vector<std::string>{"SetForegroundWindow " +
+                                                                       std::to_string(windows[1].handle)});
+    form_.OnTabDragged(Strip::Apps, 1, 1);
+    form_.OnTabDragged(Strip::Apps, 4, 1);
+    EXPECT_EQ(Pane().Tabs().front(), windows[0]);
+    ForgetJournal();
+    form_.OnTabMouseDown(Strip::Apps, platform::kButtonMiddle, 0, 1, 0);
+    EXPECT_EQ(Journal(), (std::vector<std::string>{"ReleaseToDesktop " + std::to_string(windows[0].handle),
+                                                   "PostClose " + std::to_string(windows[0].handle)}));
+    EXPECT_EQ(Pane().Tabs().size(), 2u);
+}
+
 TEST_F(AppPaneTest, APopupWhoseTabWasSweptMeanwhileDoesNothing) {
     Start();
     Pick(kEditor);

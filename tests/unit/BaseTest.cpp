@@ -60,6 +60,14 @@ TEST(TabHitTest, TheRunningTotalOfWidthsRoundedAfterEachTab) {
         // 100.5 rounds to 100 (even), so x = 100.2 is already past tab 1; 101.5 rounds up to 102.
         {{100.5, 101.5}, 100.2, 2},   {{101.5, 100}, 101.7, 1}};
     for (const auto& [widths, x, tab] : cases) EXPECT_EQ(HitTestTab(widths, x), tab) << x;
+    // The gap a dragged tab goes into: the nearer edge of the tab under x; then where the tab ends up.
+    const std::pair<double, int> gaps[] = {{-5, 1}, {499, 1}, {501, 2}, {1000, 2}, {1399, 2}, {1401, 3}, {2999, 4},
+                                           {5000, 4}};
+    for (const auto& [x, gap] : gaps) EXPECT_EQ(TabGapAt({1000, 800, 1200}, x), gap) << x;
+    EXPECT_EQ(TabGapAt({}, 10), 1);
+    const std::tuple<int, int, int> moves[] = {{1, 1, 1}, {1, 2, 1}, {1, 3, 2}, {1, 4, 3}, {3, 1, 1}, {3, 3, 3},
+                                               {3, 4, 3}, {2, 1, 1}};
+    for (const auto& [from, gap, to] : moves) EXPECT_EQ(MovedTabPosition(from, gap), to) << from << " " << gap;
 }
 
 TEST(FitRectTest, OffsetsMoveTheCornerAndTheFarEdgesMeetTheArea) {

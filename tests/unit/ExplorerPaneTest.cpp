@@ -259,6 +259,56 @@ TEST_F(ExplorerPaneTest, ThePopupOpensForTheRightButtonAloneAndCopiesOrClosesIts
     EXPECT_TRUE(Pane(1).IsLive());
 }
 
+TEST_F(ExplorerPaneTest, TabsDraggedMiddleClickedReopenedDoubleClickedAndTheirTooltips) {
+    WriteSettings("[Tab]\n1=A?C:\\Work\\A|B?C:\\Work\\B|PC?::{20D04FE0-3AEA-1069-A2D8-08002B30309D}");
+    Start();
+    auto x = [this](int tab) {
+        double left = 1;
+        for (int before = 1; before < tab; ++before) left += sim_.form.TabWidth(Strip::Explorer1, before);
+        return left;
+    };
+    form_.OnTabDragged(Strip::Explorer1, 1, 4);  // A past PC
+    form_.OnTabDragged(Strip::Explorer1, 2, 2);  // back into its own gap: nothing
+    form_.OnTabDragged(Strip::Explorer1, 9, 1);  // no such tab: nothing
+    EXPECT_EQ(Tabs(Strip::Explorer1), (std::vector<std::string>{"B?C:\\Work\\B", "PC?" + std::string(kComputer),
+                                                                "A?C:\\Work\\A"}));
+    EXPECT_EQ(form_.OnTabTooltip(Strip::Explorer1, 1), "C:\\Work\\B");
+    EXPECT_EQ(form_.OnTabTooltip(Strip::Explorer1, 2), "PC");
+    EXPECT_EQ(form_.OnTabTooltip(Strip::Apps, 1), "");
+    // Nothing closed yet: the reopen entry is greyed. Then one closed by the middle button, one by the popup.
+    form_.OnTabMouseDown(Strip::Explorer1, platform::kButtonRight, 0, x(1), 0);
+    EXPECT_FALSE(sim_.form.IsEnabled(MenuItem::PopupReopen1));
+    form_.OnTabMouseDown(Strip::Explorer1, platform::kButtonMiddle | platform::kButtonLeft, 0, x(1), 0);
+    EXPECT_EQ(sim_.form.TabCount(Strip::Explorer1), 3);
+    form_.OnTabMouseDown(Strip::Explorer1, platform::kButtonMiddle, 0, x(1), 0);
+    form_.OnTabMouseDown(Strip::Explorer1, platform::kButtonRight, 0, x(2), 0);
+    EXPECT_TRUE(sim_.form.IsEnabled(MenuItem::PopupReopen1));
+    sim_.form.Click(MenuItem::PopupClose1);
+    EXPECT_EQ(Tabs(Strip::Explorer1), std::vector<std::string>{"PC?" + std::string(kComputer)});
+    // Newest first, each where it stood.
+    sim_.form.Click(MenuItem::PopupReopen1);
+    sim_.form.Click(MenuItem::PopupReopen1);
+    sim_.form.Click(MenuItem::PopupReopen1);  // none left: nothing
+    EXPECT_EQ(Tabs(Strip::Explorer1), (std::vector<std::string>{"B?C:\\Work\\B", "PC?" + std::string(kComputer),
+                                                                "A?C:\\Work\\A"}));
+    EXPECT_EQ(Tabs(Strip::Explorer2), std::vector<std::string>{});
+    // Only ten are kept.
+    for (int i = 0; i < 11; ++i) {
+        sim_.form.Click(MenuItem::FileAddTab2);
+        form_.OnTabMouseDown(Strip::Explorer2, platform::kButtonMiddle, 0, 1, 0);
+    }
+    for (int i = 0; i < 11; ++i) sim_.form.Click(MenuItem::PopupReopen2);
+    EXPECT_EQ(sim_.form.TabCount(Strip::Explorer2), 10);
+    // A double click adds a tab only on the strip's empty part.
+    form_.OnTabDoubleClick(Strip::Explorer1, x(2));
+    EXPECT_EQ(sim_.form.TabCount(Strip::Explorer1), 3);
+    form_.OnTabDoubleClick(Strip::Explorer1, x(4) + 100);
+    EXPECT_EQ(Tabs(Strip::Explorer1).back(), "PC?" + std::string(kComputer));
+    Close();
+    EXPECT_EQ(Setting("Tab", "1"), "B?C:\\Work\\B|PC?" + std::string(kComputer) + "|A?C:\\Work\\A|PC?" +
+                                       std::string(kComputer));
+}
+
 TEST_F(ExplorerPaneTest, FilesDroppedOnATabAreMovedOrWithCtrlAloneCopiedIntoItsFolder) {
     WriteSettings("[Tab]\n1=A?C:\\Work\\A|Root?C:\\");
     Start();
