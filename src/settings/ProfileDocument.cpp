@@ -510,7 +510,7 @@ void ProfileDocument::ReplaceSection(std::string_view section, const std::option
     std::size_t named = 0;
     for (const Section& candidate : sections_) {
         if (!SameName(View(candidate.nameAt, candidate.nameLength), name)) continue;
-        if (candidate.header != kNoLine || candidate.firstKey != candidate.endKey) ++named;
+        if (candidate.header != kNoLine) ++named;
         for (std::size_t i = candidate.firstKey; i < candidate.endKey; ++i) {
             held.emplace(std::pair(View(keys_[i].nameAt, keys_[i].nameLength), Stored(keys_[i])), keys_[i].line);
         }

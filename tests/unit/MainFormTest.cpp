@@ -31,29 +31,33 @@ TEST_P(RestoreTest, WindowStateGeometryAndView) {
     EXPECT_EQ(Journal("MoveOuter"), GetParam().moves);
     std::vector<MenuItem> checked(sim_.form.checked.begin(), sim_.form.checked.end());
     EXPECT_EQ(checked, GetParam().checked);
+    // The bars as saved with window 1, their design places otherwise.
+    const bool remember = std::string_view(GetParam().settings).find("window=1") != std::string_view::npos;
+    EXPECT_EQ(form_.layout().SplitBarPosition(0), remember ? 3000 : 4920);
+    EXPECT_EQ(form_.layout().SplitBarPosition(1), remember ? 2000 : 2880);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Settings, RestoreTest,
     ::testing::Values(
         RestoreCase{"Missing", "", WindowState::Normal, {}, {MenuItem::ViewTwo}},
-        RestoreCase{"NormalPlace", "[setting]\nwindow=1\nState=0\nX=300\nY=450\nW=9000\nH=7000\nView=0",
+        RestoreCase{"NormalPlace", "[setting]\nBar1=3000\nBar2=2000\nwindow=1\nState=0\nX=300\nY=450\nW=9000\nH=7000\nView=0",
                     WindowState::Normal, {"MoveOuter 300 450 9000 7000"}, {MenuItem::ViewOne}},
-        RestoreCase{"DefaultPlace", "[setting]\nwindow=1", WindowState::Normal, {"MoveOuter 0 0 10000 6000"},
+        RestoreCase{"DefaultPlace", "[setting]\nBar1=3000\nBar2=2000\nwindow=1", WindowState::Normal, {"MoveOuter 0 0 10000 6000"},
                     {MenuItem::ViewTwo}},
-        RestoreCase{"Maximised", "[setting]\nwindow=1\nState=2\nX=300\nView=2\nViewApl=-1", WindowState::Maximized, {},
+        RestoreCase{"Maximised", "[setting]\nBar1=3000\nBar2=2000\nwindow=1\nState=2\nX=300\nView=2\nViewApl=-1", WindowState::Maximized, {},
                     {MenuItem::ViewTwoStacked, MenuItem::ViewAppPane}},
-        RestoreCase{"Minimised", "[setting]\nwindow=1\nState=1", WindowState::Minimized, {}, {MenuItem::ViewTwo}},
-        RestoreCase{"WindowNotOne", "[setting]\nwindow=2\nState=2\nX=300\nViewApl=1", WindowState::Normal, {},
+        RestoreCase{"Minimised", "[setting]\nBar1=3000\nBar2=2000\nwindow=1\nState=1", WindowState::Minimized, {}, {MenuItem::ViewTwo}},
+        RestoreCase{"WindowNotOne", "[setting]\nBar1=3000\nBar2=2000\nwindow=2\nState=2\nX=300\nViewApl=1", WindowState::Normal, {},
                     {MenuItem::ViewTwo, MenuItem::ViewAppPane}},
-        RestoreCase{"OutOfRange", "[setting]\nwindow=1\nState=3\nView=3", WindowState::Normal,
+        RestoreCase{"OutOfRange", "[setting]\nBar1=3000\nBar2=2000\nwindow=1\nState=3\nView=3", WindowState::Normal,
                     {"MoveOuter 0 0 10000 6000"}, {MenuItem::ViewTwo}},
-        RestoreCase{"Negative", "[setting]\nwindow=1\nState=-1\nView=-1", WindowState::Normal,
+        RestoreCase{"Negative", "[setting]\nBar1=3000\nBar2=2000\nwindow=1\nState=-1\nView=-1", WindowState::Normal,
                     {"MoveOuter 0 0 10000 6000"}, {MenuItem::ViewTwo}},
         // Off every monitor (one of 28800 x 15600 twips): onto it; partly on it: where it was.
-        RestoreCase{"OffScreen", "[setting]\nwindow=1\nX=90000\nY=-8000\nW=9000\nH=7000", WindowState::Normal,
+        RestoreCase{"OffScreen", "[setting]\nBar1=3000\nBar2=2000\nwindow=1\nX=90000\nY=-8000\nW=9000\nH=7000", WindowState::Normal,
                     {"MoveOuter 19800 0 9000 7000"}, {MenuItem::ViewTwo}},
-        RestoreCase{"PartlyOnScreen", "[setting]\nwindow=1\nX=28000\nY=15000\nW=9000\nH=7000", WindowState::Normal,
+        RestoreCase{"PartlyOnScreen", "[setting]\nBar1=3000\nBar2=2000\nwindow=1\nX=28000\nY=15000\nW=9000\nH=7000", WindowState::Normal,
                     {"MoveOuter 28000 15000 9000 7000"}, {MenuItem::ViewTwo}}),
     [](const auto& info) { return info.param.name; });
 
@@ -86,7 +90,7 @@ TEST_F(MainFormTest, StartUpRestoresTabsBootHotkeysAndLauncherThenCapturesAndSub
 }
 
 TEST_F(MainFormTest, ASecondCopyEndsAtOnceAndTouchesNothing) {
-    WriteSettings("[setting]\nwindow=1\nState=2");
+    WriteSettings("[setting]\nBar1=3000\nBar2=2000\nwindow=1\nState=2");
     sim_.form.previousInstance = true;
     Start();
     EXPECT_EQ(sim_.journal.lines, (std::vector<std::string>{"EndProgramNow"}));
@@ -117,7 +121,7 @@ TEST_F(MainFormTest, NoExplorerObjectTellsTheUserAndEndsWithoutSavingAtStartUpAn
 // --- Closing ----------------------------------------------------------------------------------------------------
 
 TEST_F(MainFormTest, ShutdownUnhooksThenSavesStateViewAndTabsThenReleasesEveryHostedWindow) {
-    WriteSettings("[setting]\nwindow=1\nX=1\nY=2\nW=9001\nH=7001\n[Tab]\n2=old?C:\\Work\\B\n[keep]\nk=v");
+    WriteSettings("[setting]\nBar1=3000\nBar2=2000\nwindow=1\nX=1\nY=2\nW=9001\nH=7001\n[Tab]\n2=old?C:\\Work\\B\n[keep]\nk=v");
     Start();
     sim_.form.Resize(9000.5, 7000);
     sim_.form.Click(MenuItem::ViewEven);
@@ -171,7 +175,7 @@ TEST_F(MainFormTest, GeometryIsSavedOnlyWithWindowOneAndOnlyTheStateWhenNotNorma
 }
 
 TEST_F(MainFormTest, ASettingsFileThatCannotBeReadIsSaidOnceAndNeverWritten) {
-    WriteSettings("[setting]\nwindow=1\nState=2\n[Tab]\n1=A?C:\\Work\\A");
+    WriteSettings("[setting]\nBar1=3000\nBar2=2000\nwindow=1\nState=2\n[Tab]\n1=A?C:\\Work\\A");
     const std::string before = *sim_.files.Bytes(kSettings);
     sim_.files.unreadable.insert(kSettings);
     Start();

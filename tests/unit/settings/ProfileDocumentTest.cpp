@@ -118,6 +118,8 @@ TEST_F(ProfileDocumentTest, WritesChangeOnlyWhatTheyMust) {
         {"removing a section removes all of that name",
          "; head\r\n[App]\r\na=1\r\n; note\r\n[Tab]\r\n1=x\r\n[app]\r\nb=2", [](auto& d) { d.RemoveSection("APP"); },
          "; head\r\n[Tab]\r\n1=x\r\n"},
+        {"above the first header only the keys go", "; c\r\ntop=1\r\n; d\r\nx=2\r\n[s]\r\nk=v\r\n",
+         [](auto& d) { d.RemoveSection(""); }, "; c\r\n; d\r\n[s]\r\nk=v\r\n"},
     };
     for (const auto& [name, original, edit, expected] : cases) {
         ProfileDocument document = Parse(original);
