@@ -347,24 +347,16 @@ std::vector<std::string> ProfileDocument::SectionNames() const {
 // --- Edits ------------------------------------------------------------------------------------------------------
 
 bool ProfileDocument::EncodeLine(std::string_view text, std::string& out) const {
-    switch (encoding_) {
-        case FileEncoding::Ansi:
-            if (IsAscii(text)) {
-                out += text;
-            } else if (auto bytes = codePage_ ? codePage_->FromUtf8(text) : std::nullopt) {
-                out += *bytes;
-            } else {
-                return false;
-            }
-            return true;
-        case FileEncoding::Utf8Bom:
-            out += text;
-            return true;
-        case FileEncoding::Utf16LeBom:
-            out += Utf8ToUtf16Le(text);
-            return true;
+    if (encoding_ == FileEncoding::Utf16LeBom) {
+        out += Utf8ToUtf16Le(text);
+    } else if (encoding_ == FileEncoding::Utf8Bom || IsAscii(text)) {
+        out += text;
+    } else if (auto bytes = codePage_ ? codePage_->FromUtf8(text) : std::nullopt) {
+        out += *bytes;
+    } else {
+        return false;  // no form in the code page
     }
-    return false;
+    return true;
 }
 
 void ProfileDocument::ConvertToUtf8() {
@@ -384,7 +376,11 @@ void ProfileDocument::ConvertToUtf8() {
 }
 
 void ProfileDocument::Rebuild(std::vector<Piece> pieces) {
-    std::erase_if(pieces, [](const Piece& piece) { return piece.first != kNoLine && piece.count == 0; });
+    // The last piece that brings a line: its last line may stay without an end, as it was read.
+    std::size_t lastPiece = 0;
+    for (std::size_t p = 0; p < pieces.size(); ++p) {
+        if (pieces[p].count > 0) lastPiece = p;
+    }
     for (;;) {
         std::string out(Bom(encoding_));
         std::string ending;
@@ -392,7 +388,7 @@ void ProfileDocument::Rebuild(std::vector<Piece> pieces) {
         bool encoded = true;
         for (std::size_t p = 0; p < pieces.size() && encoded; ++p) {
             const Piece& piece = pieces[p];
-            const bool last = p + 1 == pieces.size();
+            const bool last = p == lastPiece;
             if (piece.first == kNoLine) {
                 encoded = EncodeLine(piece.text, out);
                 if (piece.ending) {

@@ -133,6 +133,7 @@ TEST_F(MainFormTest, ShutdownUnhooksThenSavesStateViewAndTabsThenReleasesEveryHo
     Close();
     EXPECT_EQ(Setting("setting", "State"), "0");
     EXPECT_EQ(Setting("setting", "X"), "1");
+    EXPECT_EQ(Setting("setting", "Y"), "2");
     EXPECT_EQ(Setting("setting", "W"), "9000");  // whole twips, halves to even
     EXPECT_EQ(Setting("setting", "H"), "7000");
     EXPECT_EQ(Setting("setting", "Bar1"), "4355");  // centred: (9000.5 - 240) / 2 - 25 = 4355.25

@@ -109,6 +109,7 @@ TEST_F(UDTextModelTest, LockedColoursAndFontGoToTheBoxAndEnabledOnlyToTheArrows)
     EXPECT_TRUE(locked_);
     EXPECT_EQ(colours_, (std::array<std::uint32_t, 2>{0x0000FF, 0x00FF00}));
     EXPECT_EQ(font_, (UDFont{"MS UI Gothic", 12, true}));
+    EXPECT_EQ(notified_, (std::vector<std::string>{"Locked", "ForeColor", "BackColor", "Font"}));
     model_.OnUpClick();  // a locked box still steps
     EXPECT_EQ(model_.Value(), 1);
     model_.OnArrowsMouseDown(UDTextModel::kLeftButton, 1, 20);
@@ -207,6 +208,8 @@ TEST_F(UDTextModelTest, TheLowerHalfAndTheMiddleRepeatDownAndOtherButtonsNothing
     for (UDTimer tick : {UDTimer::Down, UDTimer::Down, UDTimer::Up}) model_.OnTimer(tick);
     EXPECT_EQ(text_, "0");  // at the bound the steps stop while the timer runs on
     EXPECT_EQ(Timers(), "off 200;on 100;on 2000;");
+    model_.OnArrowsMouseUp();
+    EXPECT_EQ(Timers(), "off 200;off 100;off 2000;");
 }
 
 TEST_F(UDTextModelTest, LaysOutOnlyWhenWiderThanTheArrowsPlusOneTwip) {

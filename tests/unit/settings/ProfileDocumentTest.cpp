@@ -46,6 +46,7 @@ TEST_F(ProfileDocumentTest, ReadsWhatThePlatformReads) {
         {"first duplicate section wins", "[s]\r\nk=first\r\n[t]\r\n[S]\r\nk=second\r\n", "s", "k", "first"},
         {"a later duplicate section is unseen", "[s]\r\nk=1\r\n[s]\r\nonly=2\r\n", "s", "only", std::nullopt},
         {"names ignore case", "[SeTTing]\r\nWINDOW=1\r\n", "setting", "window", "1"},
+        {"from A to Z", "[AZ]\r\nZA=1\r\n", "az", "za", "1"},
         {"a comment is never a key", "[s]\r\n;comment=1\r\n", "s", ";comment", std::nullopt},
         {"a line without = is no key", "[s]\r\nword\r\n", "s", "word", std::nullopt},
         {"an empty key name", "[s]\r\n=nameless\r\n", "s", "", "nameless"},
