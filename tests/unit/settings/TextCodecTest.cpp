@@ -18,6 +18,9 @@ TEST(TextCodecTest, WellFormedUtf8AndUtf16AtTheirEdges) {
     EXPECT_EQ(Utf16LeToUtf8(std::string("\x3D\xD8\x00\xDE\x00\xDC\x41", 7), exact),
               "\xF0\x9F\x98\x80\xEF\xBF\xBD\xEF\xBF\xBD");
     EXPECT_FALSE(exact);
+    exact = true;  // the last of both halves' ranges: U+10FFFF as a pair, then a low half alone
+    EXPECT_EQ(Utf16LeToUtf8(std::string("\xFF\xDB\xFF\xDF\xFF\xDF", 6), exact), "\xF4\x8F\xBF\xBF\xEF\xBF\xBD");
+    EXPECT_FALSE(exact);
     EXPECT_EQ(Utf8ToUtf16Le("\xF0\x9F\x98\x80\xFF"), std::string("\x3D\xD8\x00\xDE\xFD\xFF", 6));
 }
 
