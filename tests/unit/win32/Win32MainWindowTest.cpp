@@ -44,6 +44,8 @@ public:
 
     void OnLoad() override {}
     bool OnQueryClose() override { return false; }
+    bool OnQueryEndSession() override { return false; }
+    void OnEndSession() override {}
     void OnUnload() override {}
     void OnResize() override {}
     void OnFrameResize(int) override {}
