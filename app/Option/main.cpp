@@ -8,6 +8,7 @@
 
 #include "platform/win32/OptionWindow.h"
 #include "platform/win32/kit/Com.h"
+#include "platform/win32/kit/DllSearch.h"
 #include "platform/win32/kit/ProgramFolder.h"
 #include "settings/CodePage.h"
 #include "settings/FileSystem.h"
@@ -15,6 +16,8 @@
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     using namespace velmora;
+    // Before anything else can load a DLL.
+    win32::RestrictDllSearch();
     // Only the drops on the path and name fields need OLE: without it the form
     // works all the same, and those fields take no drops.
     const win32::OleApartment ole;

@@ -15,13 +15,29 @@
 #include "platform/win32/Win32Processes.h"
 #include "platform/win32/Win32Shell.h"
 #include "platform/win32/Win32WindowManager.h"
+#include "platform/win32/LastResort.h"
 #include "platform/win32/kit/Com.h"
+#include "platform/win32/kit/DllSearch.h"
 #include "platform/win32/kit/ProgramFolder.h"
+#include "platform/win32/kit/WinString.h"
 #include "settings/ProfileStore.h"
 #include "shell/MainForm.h"
 
+namespace {
+
+std::string SystemFolder() {
+    wchar_t folder[MAX_PATH] = {};
+    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? velmora::win32::Narrow(std::wstring_view(folder, length)) : std::string();
+}
+
+}  // namespace
+
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     using namespace velmora;
+    // Before anything else can load a DLL, or crash with other programs' windows inside ours.
+    win32::RestrictDllSearch();
+    win32::last_resort::InstallCrashHandlers();
     // The Explorer panes and every drop need OLE on this thread: without it
     // Velmora cannot do its work, so it says why and ends before any window.
     const win32::OleApartment ole;
@@ -44,8 +60,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     win32::Win32Clock clock;
     auto files = settings::MakeHostFileSystem();
     auto codePage = settings::MakeHostCodePage();
-    platform::ProgramInfo program{win32::ProgramFolder(), "Velmora", VELMORA_VERSION_MAJOR, VELMORA_VERSION_MINOR,
-                                  VELMORA_VERSION_PATCH};
+    platform::ProgramInfo program{win32::ProgramFolder(), "Velmora", SystemFolder(), VELMORA_VERSION_MAJOR,
+                                  VELMORA_VERSION_MINOR, VELMORA_VERSION_PATCH};
     platform::Desktop desktop{window,    windows, explorers, processes, shell,
                               clipboard, clock,   *files,    *codePage, program};
     settings::ProfileStore store(*files, *codePage);

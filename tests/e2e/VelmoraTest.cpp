@@ -59,10 +59,14 @@ TEST(VelmoraTest, StartUpRestoresTabsFollowTheUserAndClosingWritesBack) {
     EmptyClipboard();  // so that a run that follows copies afresh
     CloseClipboard();
     velmora.Popup(Strip(velmora, 1), 0, 'C');
-    // Files dropped on a tab are moved into its folder, with Ctrl copied.
+    // Files dropped on a tab are moved into its folder, with Ctrl copied. The source never hears of a move it would
+    // finish by deleting its files: Velmora moves them itself, after the drop, and a move onto the tab of the file's
+    // own folder does nothing at all.
     MoveTo(TabCentre(Strip(velmora, 0), 1));
-    DropFiles({source / L"moved.txt"});
+    EXPECT_EQ(DropFiles({source / L"moved.txt"}), static_cast<DWORD>(DROPEFFECT_NONE));
     EXPECT_TRUE(WaitFor([&] { return work.Has(L"moved.txt") && !source.Has(L"moved.txt"); }));
+    EXPECT_EQ(DropFiles({work / L"moved.txt"}), static_cast<DWORD>(DROPEFFECT_NONE));
+    EXPECT_FALSE(WaitFor([&] { return !work.Has(L"moved.txt"); }, 1500)) << "a no-op move lost the file";
     EXPECT_EQ(DropFiles({source / L"copied.txt"}, true), static_cast<DWORD>(DROPEFFECT_COPY));
     EXPECT_TRUE(WaitFor([&] { return work.Has(L"copied.txt") && source.Has(L"copied.txt"); }));
 
@@ -183,23 +187,40 @@ DWORD Ending(HANDLE process, DWORD timeoutMs = 10000) {
     return code;
 }
 
-TEST(VelmoraTest, ApplicationPaneCapturesTakesOutClosesSweepsAndGivesBack) {
-    // A and B start the same program, as the combo box reports a pick only when the choice changes.
-    Folder apps;
+// A window given back to its user: a top-level window again, shown.
+bool OnDesktop(HWND window) { return GetAncestor(window, GA_PARENT) == GetDesktopWindow() && IsWindowVisible(window); }
+
+// A launcher with copies of the fixture program under the names given (their behaviour follows the name).
+std::wstring Launcher(const Folder& apps, std::initializer_list<const wchar_t*> names) {
     std::wstring launcher;
-    for (const std::wstring name : {L"A", L"B", L"C_hung", L"D_exits"}) {
+    for (const std::wstring name : names) {
         const std::wstring program = apps / (L"fixture_" + name + L".exe");
         CopyFileW((BinaryFolder() + L"\\fixtures\\fixture_app.exe").c_str(), program.c_str(), FALSE);
         launcher += name + L"=" + program + L"\r\n";
     }
-    Program velmora(L"Velmora.exe", ids::kMainWindowClass, L"[setting]\r\nViewApl=-1\r\n[App]\r\n" + launcher);
+    return launcher;
+}
+
+// Picks a launcher entry; the window captured for it, once its tab is there.
+HWND Capture(const Program& velmora, int entry) {
+    const int tabs = ItemCount(Strip(velmora, 2));
+    Pick(velmora, entry);
+    EXPECT_TRUE(WaitFor([&] { return ItemCount(Strip(velmora, 2)) == tabs + 1; }, 15000)) << entry;
+    return Hosted(velmora, 2);  // the newest is on top
+}
+
+TEST(VelmoraTest, ApplicationPaneCapturesTakesOutClosesSweepsAndGivesBack) {
+    // Picking the entry already chosen starts its program again.
+    Folder apps;
+    Program velmora(L"Velmora.exe", ids::kMainWindowClass,
+                    L"[setting]\r\nViewApl=-1\r\n[App]\r\n" +
+                        Launcher(apps, {L"A", L"B", L"C_hung", L"D_exits", L"E_refuses"}));
     HWND strip = Strip(velmora, 2);
     std::vector<HWND> windows;  // captured, in the order of their tabs
     std::vector<HANDLE> processes;
-    for (int entry : {0, 1, 0, 1}) {
-        ASSERT_NO_FATAL_FAILURE(Pick(velmora, entry));
-        ASSERT_TRUE(WaitFor([&] { return ItemCount(strip) == static_cast<int>(windows.size()) + 1; }, 15000)) << entry;
-        windows.push_back(Hosted(velmora, 2));  // the newest is on top
+    for (int entry : {0, 0, 1, 1}) {
+        windows.push_back(Capture(velmora, entry));
+        ASSERT_EQ(ItemCount(strip), static_cast<int>(windows.size()));
         EXPECT_TRUE(IsClass(windows.back(), L"VelmoraFixture")) << "no window of the program in the pane";
         DWORD id = 0;
         GetWindowThreadProcessId(windows.back(), &id);
@@ -228,13 +249,58 @@ TEST(VelmoraTest, ApplicationPaneCapturesTakesOutClosesSweepsAndGivesBack) {
     }
     EXPECT_EQ(ItemCount(strip), 1);
 
+    // A program that refuses to close keeps a window its user can reach, when its tab is closed and when Velmora
+    // closes: given back to the desktop, shown, before it is asked.
+    const HWND refusing[] = {Capture(velmora, 4), Capture(velmora, 4)};
+    velmora.Popup(strip, 1, 'C');
+    EXPECT_TRUE(WaitFor([&] { return ItemCount(strip) == 2 && OnDesktop(refusing[0]); }));
+
     // Closing Velmora gives its window back to the desktop before asking its program to close; the window taken
     // out is no longer Velmora's.
     velmora.Close();
     ASSERT_TRUE(velmora.WaitForExit());
     EXPECT_EQ(Ending(processes[3]), 0u);
     EXPECT_EQ(Ending(processes[0], 0), STILL_ACTIVE);
+    EXPECT_TRUE(OnDesktop(refusing[0]) && OnDesktop(refusing[1]));
     for (HANDLE process : processes) CloseHandle(process);
+}
+
+// Log-off: the session's end saves as a close does and gives every window back, without a window shown; a window
+// saved where no monitor shows it comes up on one, the file untouched until then; a right press while the left
+// button is held is no popup request.
+TEST(VelmoraTest, SessionEndSavesAndGivesBackAndAWindowSavedOffScreenComesBack) {
+    Folder apps;
+    Program velmora(L"Velmora.exe", ids::kMainWindowClass,
+                    L"[setting]\r\nwindow=1\r\nState=0\r\nX=-400000\r\nY=300000\r\nW=12000\r\nH=9000\r\n"
+                    L"Bar1=4950\r\nBar2=3000\r\nView=2\r\nViewApl=-1\r\n[Tab]\r\n1=PC?" +
+                        kComputer + L"\r\n[App]\r\n" + Launcher(apps, {L"R_refuses"}));
+    MONITORINFO monitor{sizeof(monitor)};
+    GetMonitorInfoW(MonitorFromWindow(velmora.Main(), MONITOR_DEFAULTTONEAREST), &monitor);
+    RECT outer = ScreenRect(velmora.Main()), inside{};
+    IntersectRect(&inside, &outer, &monitor.rcWork);
+    EXPECT_TRUE(EqualRect(&inside, &outer) && outer.right - outer.left == 800) << outer.left << "," << outer.top;
+    EXPECT_EQ(velmora.Read(L"setting", L"X"), L"-400000");
+
+    MoveTo(TabCentre(Strip(velmora, 0), 0));
+    const auto press = [](DWORD button) {
+        INPUT input{INPUT_MOUSE, {.mi = {0, 0, 0, button}}};
+        SendInput(1, &input, sizeof(input));
+    };
+    press(MOUSEEVENTF_LEFTDOWN);
+    press(MOUSEEVENTF_RIGHTDOWN);
+    EXPECT_FALSE(WaitFor([&] { return velmora.MenuOpen(); }, 1500)) << "a popup for a right press with the left held";
+    press(MOUSEEVENTF_RIGHTUP);
+    press(MOUSEEVENTF_LEFTUP);
+
+    HWND captured = Capture(velmora, 0);
+    velmora.Command(ids::kViewTwo);
+    EXPECT_EQ(Send(velmora.Main(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+    Send(velmora.Main(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    EXPECT_TRUE(OnDesktop(captured)) << "the captured window was not given back";
+    EXPECT_EQ(velmora.Read(L"setting", L"View"), L"1");
+    EXPECT_EQ(velmora.Read(L"Tab", L"1"), L"PC?" + kComputer);
+    EXPECT_EQ(velmora.Read(L"setting", L"X"), std::to_wstring(outer.left * 15));
+    EXPECT_EQ(TopLevel(L"#32770", velmora.Id()), nullptr) << "a box shown while the session ends";
 }
 
 }  // namespace

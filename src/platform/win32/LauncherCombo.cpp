@@ -1,6 +1,7 @@
 #include "platform/win32/LauncherCombo.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <utility>
 
@@ -14,6 +15,21 @@ LauncherCombo::LauncherCombo(HWND parent, int id, bool visible)
           0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr)) {}
 
 int LauncherCombo::ListHeight(UINT dpi) { return MulDiv(200, static_cast<int>(dpi), 96); }
+
+bool LauncherCombo::IsPick(UINT notification) const {
+    // Moving through the open list is no pick yet: the choice is made when the list closes on an entry.
+    if (notification == CBN_SELCHANGE) return SendMessageW(window_, CB_GETDROPPEDSTATE, 0, 0) == FALSE;
+    if (notification != CBN_SELENDOK) return false;
+    // The box says CBN_SELENDOK also when a click on the box itself closes the list: only Enter and a click in the
+    // list choose an entry.
+    if (GetKeyState(VK_RETURN) < 0) return true;
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof(info);
+    RECT list{};
+    if (!GetComboBoxInfo(window_, &info) || !GetWindowRect(info.hwndList, &list)) return false;
+    const DWORD at = GetMessagePos();
+    return PtInRect(&list, POINT{GET_X_LPARAM(at), GET_Y_LPARAM(at)}) != FALSE;
+}
 
 void LauncherCombo::Clear() { SendMessageW(window_, CB_RESETCONTENT, 0, 0); }
 

@@ -1,7 +1,8 @@
 #pragma once
 
 // cboApp: the drop-down list of the launcher's programs on the application
-// pane. Its pick is reported to its parent as CBN_SELCHANGE.
+// pane. The box reports to its parent; IsPick tells which of its reports is
+// the user picking an entry.
 #include <windows.h>
 
 #include <optional>
@@ -20,6 +21,12 @@ public:
     // A drop-down list's window height includes its open list: the pixels to
     // add to the box's own height at a DPI.
     static int ListHeight(UINT dpi);
+
+    // Whether a notification the box sent is a pick: an entry chosen from the
+    // open list (clicked, or Enter), the one already chosen too, or a change
+    // made with the list closed (the arrow keys). One pick may bring two such
+    // notifications (CBN_SELENDOK, then CBN_SELCHANGE); the caller raises it once.
+    bool IsPick(UINT notification) const;
 
     void Clear();
     void Add(const std::string& text);

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <cmath>
+#include <tuple>
 #include <utility>
 
 #include "base/Twips.h"
@@ -122,7 +124,7 @@ LRESULT OptionWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             break;
         case WM_DPICHANGED:
-            OnDpiChanged(*reinterpret_cast<const RECT*>(lParam));
+            OnDpiChanged(wParam, *reinterpret_cast<const RECT*>(lParam));
             return 0;
         case kShowUnreadable:
             MessageBoxW(Hwnd(), Widen(option::UnreadableMessage(programFolder_)).c_str(), ids::kCaption, MB_OK);
@@ -271,11 +273,27 @@ void OptionWindow::Place() {
     launcher_->SizeColumns(layout_->TwipsPerPixelX());
 }
 
-void OptionWindow::OnDpiChanged(const RECT& suggested) {
+void OptionWindow::OnDpiChanged(WPARAM dpi, const RECT& suggested) {
     SetWindowPos(Hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (!layout_) return;
     layout_->Rescale();
     launcher_->SizeColumns(layout_->TwipsPerPixelX());
+    // The new DPI as the message gives it: the window's own may still say the old one while the message runs.
+    if (LOWORD(dpi) > 0 && HIWORD(dpi) > 0) ShowPositionsAt({1440.0 / LOWORD(dpi), 1440.0 / HIWORD(dpi)});
+}
+
+void OptionWindow::ShowPositionsAt(option::TwipsPerPixel scale) {
+    for (std::size_t field = 0; field < positions_.size(); ++field) {
+        const bool x = field % 2 == 0;
+        ShownPosition& position = shownPositions_[field];
+        UDTextControl& control = *positions_[field];
+        if (control.Value() != position.shown) position.twips = control.Value() * (x ? scale_.x : scale_.y);
+        const auto twips = static_cast<std::int32_t>(std::lround(position.twips));
+        control.SetValue(option::ShownPixels(twips, x ? scale.x : scale.y));
+        position.shown = control.Value();
+    }
+    scale_ = scale;
 }
 
 void OptionWindow::OnDestroy() {
@@ -285,13 +303,14 @@ void OptionWindow::OnDestroy() {
 
 // ---- Loading and saving ----
 
-option::TwipsPerPixel OptionWindow::Scale() const {
+option::TwipsPerPixel OptionWindow::CurrentScale() const {
     const WindowDpi dpi = DpiOfWindow(Hwnd());
     return option::TwipsPerPixel{dpi.TwipsPerPixelX(), dpi.TwipsPerPixelY()};
 }
 
 void OptionWindow::LoadSettings() {
-    const option::OptionState state = option::LoadSettings(store_, programFolder_, Scale());
+    scale_ = CurrentScale();
+    const option::OptionState state = option::LoadSettings(store_, programFolder_, scale_);
     // Said once the form is on the screen, over it: the form shows the defaults and will not write over the file.
     const settings::ReadStatus status = store_.Status(settings::SettingsPathFor(programFolder_));
     if (status == settings::ReadStatus::Unreadable || status == settings::ReadStatus::TooLarge) {
@@ -302,8 +321,12 @@ void OptionWindow::LoadSettings() {
     SetChecked(chk_[1], state.lineSelect);
     SetWindowTextUtf8(txtPath_[1], state.bootPath);
     for (std::size_t pane = 0; pane < 3; ++pane) {
-        positions_[pane * 2]->SetValue(state.offsetX[pane]);
-        positions_[pane * 2 + 1]->SetValue(state.offsetY[pane]);
+        for (const auto& [field, pixels, tpp] : {std::tuple{pane * 2, state.offsetX[pane], scale_.x},
+                                                 std::tuple{pane * 2 + 1, state.offsetY[pane], scale_.y}}) {
+            positions_[field]->SetValue(pixels);
+            // The whole twips stored: seven significant digits of pixels keep them to well within half a twip.
+            shownPositions_[field] = {std::round(pixels * tpp), positions_[field]->Value()};
+        }
     }
     for (std::size_t pane = 0; pane < 2; ++pane) {
         if (hotkeyFields_[pane])
@@ -331,7 +354,7 @@ option::OptionState OptionWindow::ReadState() const {
 }
 
 void OptionWindow::Decide(option::Decision decision) {
-    const option::DecisionOutcome outcome = option::OnDecision(decision, store_, programFolder_, Scale(), ReadState());
+    const option::DecisionOutcome outcome = option::OnDecision(decision, store_, programFolder_, scale_, ReadState());
     if (outcome.message) MessageBoxW(Hwnd(), Widen(*outcome.message).c_str(), ids::kCaption, MB_OK);
     if (outcome.close) DestroyWindow(Hwnd());
 }

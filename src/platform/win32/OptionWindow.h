@@ -40,7 +40,7 @@ private:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnCreate();
     void OnCommand(int id, int code, HWND control);
-    void OnDpiChanged(const RECT& suggested);
+    void OnDpiChanged(WPARAM dpi, const RECT& suggested);
     void OnDestroy();
 
     void CreateControls();
@@ -48,8 +48,11 @@ private:
     void AddHotkeyRow(double left, double top, int label, int pane);
     void Place();
 
-    option::TwipsPerPixel Scale() const;
+    // The scale of the monitor the window is on now.
+    option::TwipsPerPixel CurrentScale() const;
     void LoadSettings();
+    // The position fields again at another scale, showing the twips they stood for.
+    void ShowPositionsAt(option::TwipsPerPixel scale);
     option::OptionState ReadState() const;
     void Decide(option::Decision decision);
 
@@ -61,6 +64,16 @@ private:
     std::unique_ptr<OptionLayout> layout_;
     std::unique_ptr<LauncherEditor> launcher_;
     std::array<std::unique_ptr<UDTextControl>, 6> positions_;
+    // The scale the position fields show their twips at: the load's, then each DPI change's. Saving converts with
+    // it, so moving the form to another monitor changes no offset.
+    option::TwipsPerPixel scale_;
+    // Per position field, the twips it stands for and the value it was given for them: a value that differs from
+    // it was typed since, at scale_.
+    struct ShownPosition {
+        double twips = 0;
+        double shown = 0;
+    };
+    std::array<ShownPosition, 6> shownPositions_{};
     std::array<HWND, 2> hotkeyBoxes_{};
     std::array<HWND, 2> hotkeyFields_{};  // the fields of pane 1 and pane 2
     HWND chkWindow_ = nullptr;

@@ -50,35 +50,51 @@ LRESULT SplitBar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
         case WM_MBUTTONDOWN:
+        case WM_XBUTTONDOWN:
         case WM_MOUSEMOVE:
         case WM_LBUTTONUP:
         case WM_RBUTTONUP:
         case WM_MBUTTONUP:
-            return OnMouse(message, wParam, lParam);
+        case WM_XBUTTONUP:
+            OnMouse(message, wParam, lParam);
+            // The extra buttons' messages say TRUE when handled.
+            return message == WM_XBUTTONDOWN || message == WM_XBUTTONUP ? TRUE : 0;
+        case WM_CAPTURECHANGED:
+            // Another window took the mouse (a menu, a dialog, another program): no release will come here, so the
+            // drag ends now, the bar painted as at rest, instead of following a pointer no button holds.
+            if (reinterpret_cast<HWND>(lParam) != Hwnd() && std::exchange(captured_, false) && events_.up) {
+                POINT at{};
+                GetCursorPos(&at);
+                ScreenToClient(Hwnd(), &at);
+                events_.up(0, at);
+            }
+            return 0;
         default:
             return Default(message, wParam, lParam);
     }
 }
 
-LRESULT SplitBar::OnMouse(UINT message, WPARAM wParam, LPARAM lParam) {
+void SplitBar::OnMouse(UINT message, WPARAM wParam, LPARAM lParam) {
     const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     switch (message) {
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
         case WM_MBUTTONDOWN:
+        case WM_XBUTTONDOWN:
             // Captured, so the moves and the release arrive here also outside the bar.
             SetCapture(Hwnd());
-            if (events_.down) events_.down(ButtonOf(message), at);
+            captured_ = GetCapture() == Hwnd();
+            if (events_.down) events_.down(ButtonsHeld(wParam), at);
             break;
         case WM_MOUSEMOVE:
             if (events_.move) events_.move(ButtonsHeld(wParam), at);
             break;
         default:
-            if (ButtonsHeld(wParam) == 0 && GetCapture() == Hwnd()) ReleaseCapture();
-            if (events_.up) events_.up(ButtonOf(message), at);
+            // Let go of before the release is raised: losing the capture here is no lost drag.
+            if (ButtonsHeld(wParam) == 0 && std::exchange(captured_, false) && GetCapture() == Hwnd()) ReleaseCapture();
+            if (events_.up) events_.up(ButtonsHeld(wParam) | ButtonReleased(message, wParam), at);
             break;
     }
-    return 0;
 }
 
 }  // namespace velmora::win32

@@ -13,10 +13,13 @@ namespace velmora::win32 {
 class SplitBar final : public Window {
 public:
     struct Events {
-        // Client pixels of the bar; they go past its edges while it has the mouse.
-        std::function<void(int button, POINT at)> down;
+        // The buttons held (MouseButtons.h): at a press with the one pressed, at
+        // a release with the one let go. Client pixels of the bar; they go past
+        // its edges while it has the mouse. A drag whose mouse capture another
+        // window took ends as at a release.
+        std::function<void(int buttons, POINT at)> down;
         std::function<void(int buttons, POINT at)> move;
-        std::function<void(int button, POINT at)> up;
+        std::function<void(int buttons, POINT at)> up;
     };
 
     static void RegisterWindowClass(HINSTANCE instance);
@@ -29,10 +32,11 @@ public:
 
 private:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-    LRESULT OnMouse(UINT message, WPARAM wParam, LPARAM lParam);
+    void OnMouse(UINT message, WPARAM wParam, LPARAM lParam);
 
     bool vertical_;
     bool shadow_ = false;
+    bool captured_ = false;  // the mouse is ours from a press until the last button is let go
     Events events_;
 };
 

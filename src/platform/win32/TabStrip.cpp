@@ -26,9 +26,10 @@ LRESULT TabStrip::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
-        case WM_MBUTTONDOWN: {
+        case WM_MBUTTONDOWN:
+        case WM_XBUTTONDOWN: {
             const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-            if (events_.mouseDown) events_.mouseDown(ButtonOf(message), ShiftFromMouse(wParam), at);
+            if (events_.mouseDown) events_.mouseDown(ButtonsHeld(wParam), ShiftFromMouse(wParam), at);
             if (message != WM_LBUTTONDOWN) break;
             // A press on the tab that is already selected changes no selection,
             // so the control reports nothing; the user still means "go there"

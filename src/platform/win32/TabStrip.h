@@ -18,9 +18,10 @@ namespace velmora::win32 {
 class TabStrip {
 public:
     struct Events {
-        // A mouse button pressed on the strip, in client pixels; raised before
-        // the control's own handling, so before the selection change it causes.
-        std::function<void(int button, int shift, POINT at)> mouseDown;
+        // A mouse button pressed on the strip, with every button then held
+        // (MouseButtons.h), in client pixels; raised before the control's own
+        // handling, so before the selection change it causes.
+        std::function<void(int buttons, int shift, POINT at)> mouseDown;
         // The user chose a tab: the selection changed, or the tab already
         // selected was pressed again.
         std::function<void()> click;

@@ -4,7 +4,7 @@
 
 namespace velmora::win32 {
 
-// The multimedia clock and this thread's message queue.
+// A millisecond clock and this thread's message queue.
 class Win32Clock final : public platform::Clock {
 public:
     std::uint32_t NowMs() override;

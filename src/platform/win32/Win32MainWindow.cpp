@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/TabHitTest.h"
 #include "base/Twips.h"
 #include "platform/win32/MainWindowIds.h"
 #include "platform/win32/kit/HandleCast.h"
@@ -127,16 +128,16 @@ HWND Win32MainWindow::CreateControl(size_t index, HWND parent) {
         case Control::SplitBar1: {
             const int bar = static_cast<int>(Within(control, Control::SplitBar0));
             SplitBar::Events events;
-            events.down = [this, bar](int button, POINT at) {
+            events.down = [this, bar](int buttons, POINT at) {
                 if (EventsOn())
-                    events_->OnSplitMouseDown(bar, button, at.x * TwipsPerPixelX(), at.y * TwipsPerPixelY());
+                    events_->OnSplitMouseDown(bar, buttons, at.x * TwipsPerPixelX(), at.y * TwipsPerPixelY());
             };
             events.move = [this, bar](int buttons, POINT at) {
                 if (EventsOn())
                     events_->OnSplitMouseMove(bar, buttons, at.x * TwipsPerPixelX(), at.y * TwipsPerPixelY());
             };
-            events.up = [this, bar](int button, POINT at) {
-                if (EventsOn()) events_->OnSplitMouseUp(bar, button, at.x * TwipsPerPixelX(), at.y * TwipsPerPixelY());
+            events.up = [this, bar](int buttons, POINT at) {
+                if (EventsOn()) events_->OnSplitMouseUp(bar, buttons, at.x * TwipsPerPixelX(), at.y * TwipsPerPixelY());
             };
             return (bars_[static_cast<size_t>(bar)] =
                         std::make_unique<SplitBar>(parent, design.id, bar == 0, design.visible, std::move(events)))
@@ -147,9 +148,9 @@ HWND Win32MainWindow::CreateControl(size_t index, HWND parent) {
         case Control::TabStrip2: {
             const auto strip = static_cast<platform::Strip>(Within(control, Control::TabStrip1_0));
             TabStrip::Events events;
-            events.mouseDown = [this, strip](int button, int shift, POINT at) {
+            events.mouseDown = [this, strip](int buttons, int shift, POINT at) {
                 if (EventsOn())
-                    events_->OnTabMouseDown(strip, button, shift, at.x * TwipsPerPixelX(), at.y * TwipsPerPixelY());
+                    events_->OnTabMouseDown(strip, buttons, shift, at.x * TwipsPerPixelX(), at.y * TwipsPerPixelY());
             };
             events.click = [this, strip] {
                 if (EventsOn()) events_->OnTabClick(strip);
@@ -171,8 +172,9 @@ void Win32MainWindow::OnChildMessage(UINT message, WPARAM wParam, LPARAM lParam)
         for (const auto& strip : strips_) {
             if (strip && header.hwndFrom == strip->Hwnd()) strip->OnNotify(header);
         }
-    } else if (LOWORD(wParam) == ids::kCboApp && HIWORD(wParam) == CBN_SELCHANGE && EventsOn()) {
-        events_->OnComboClick();
+    } else if (LOWORD(wParam) == ids::kCboApp && combo_ && combo_->IsPick(HIWORD(wParam)) && !pickPending_) {
+        // Raised once the box is done with the pick: one pick can notify twice.
+        pickPending_ = PostMessageW(Hwnd(), kRunPick, 0, 0) != FALSE;
     }
 }
 
@@ -183,20 +185,53 @@ void Win32MainWindow::RegisterDropTargets() {
         handlers.over = [this, strip](int shift, bool) -> DWORD {
             return EventsOn() ? static_cast<DWORD>(events_->OnTabDragOver(strip, shift)) : DROPEFFECT_NONE;
         };
-        handlers.drop = [this, strip](const DropInfo& drop) {
-            if (!EventsOn()) return;
-            events_->OnTabDrop(strip, drop.hasFiles, drop.files, drop.shift, drop.client.x * TwipsPerPixelX(),
-                               drop.client.y * TwipsPerPixelY());
-        };
+        handlers.drop = [this, strip](const DropInfo& drop) { return OnStripDrop(strip, drop); };
         drops_.emplace_back(StripOf(strip).Hwnd(), std::move(handlers));
     }
     for (int index = 0; index < 3; ++index) {
         DropTarget::Handlers handlers;
         handlers.over = [](int, bool hasFiles) -> DWORD { return hasFiles ? DROPEFFECT_COPY : DROPEFFECT_NONE; };
-        handlers.drop = [this, index](const DropInfo& drop) {
-            if (EventsOn()) events_->OnFrameDrop(index, drop.hasFiles, drop.files);
+        handlers.drop = [this, index](const DropInfo& drop) -> DWORD {
+            if (!EventsOn() || !drop.hasFiles || drop.effect == DROPEFFECT_NONE) return DROPEFFECT_NONE;
+            Queue({std::nullopt, index, drop.files});
+            return DROPEFFECT_COPY;  // a program started with the files: the source keeps them
         };
         drops_.emplace_back(hostAreas_[static_cast<size_t>(index)]->Hwnd(), std::move(handlers));
+    }
+}
+
+DWORD Win32MainWindow::OnStripDrop(platform::Strip strip, const DropInfo& drop) {
+    // Nothing happens for an effect the drag did not show (the source refused it) or data without files.
+    if (!EventsOn() || !drop.hasFiles || drop.effect == DROPEFFECT_NONE) return DROPEFFECT_NONE;
+    const double x = drop.client.x * TwipsPerPixelX();
+    if (strip != platform::Strip::Apps) {
+        // The form's own rule for which tab is under the drop: beside the tabs nothing is moved or copied.
+        std::vector<double> widths;
+        for (int tab = 1; tab <= TabCount(strip); ++tab) widths.push_back(TabWidth(strip, tab));
+        if (base::HitTestTab(widths, x) == 0) return DROPEFFECT_NONE;
+    }
+    Queue({strip, 0, drop.files, drop.shift, x, drop.client.y * TwipsPerPixelY()});
+    if (strip == platform::Strip::Apps || drop.effect == DROPEFFECT_COPY) return DROPEFFECT_COPY;
+    // A move the form makes itself, later, and which may fail, be cancelled or change nothing: the source must not
+    // delete anything on our word, so it is told of an optimised move, never of DROPEFFECT_MOVE.
+    ReportOptimisedMove(drop.data);
+    return DROPEFFECT_NONE;
+}
+
+void Win32MainWindow::Queue(PendingDrop drop) {
+    pendingDrops_.push_back(std::move(drop));
+    if (!PostMessageW(Hwnd(), kRunDrop, 0, 0)) pendingDrops_.pop_back();
+}
+
+void Win32MainWindow::RunPendingDrop() {
+    if (pendingDrops_.empty()) return;
+    const PendingDrop drop = std::move(pendingDrops_.front());
+    pendingDrops_.pop_front();
+    if (!EventsOn()) return;
+    if (drop.strip) {
+        events_->OnTabDrop(*drop.strip, true, drop.files, drop.shift, drop.x, drop.y);
+    } else {
+        events_->OnFrameDrop(drop.frame, true, drop.files);
     }
 }
 
@@ -319,6 +354,29 @@ void Win32MainWindow::MoveOuter(const TwipsRect& rect) {
                TRUE);
 }
 
+std::vector<TwipsRect> Win32MainWindow::WorkAreas() {
+    struct Collected {
+        std::vector<TwipsRect> areas;
+        double tppX;
+        double tppY;
+    } collected{{}, TwipsPerPixelX(), TwipsPerPixelY()};
+    EnumDisplayMonitors(
+        nullptr, nullptr,
+        [](HMONITOR monitor, HDC, RECT*, LPARAM context) -> BOOL {
+            auto& into = *reinterpret_cast<Collected*>(context);
+            MONITORINFO info{};
+            info.cbSize = sizeof(info);
+            if (GetMonitorInfoW(monitor, &info)) {
+                const RECT& work = info.rcWork;
+                into.areas.push_back({work.left * into.tppX, work.top * into.tppY,
+                                      (work.right - work.left) * into.tppX, (work.bottom - work.top) * into.tppY});
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&collected));
+    return collected.areas;
+}
+
 double Win32MainWindow::ClientWidth() {
     RECT rect{};
     GetClientRect(Hwnd(), &rect);
@@ -389,6 +447,18 @@ LRESULT Win32MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CLOSE:
             OnClose();
             return 0;
+        case kRunDrop:
+            RunPendingDrop();
+            return 0;
+        case kRunPick:
+            pickPending_ = false;
+            if (EventsOn()) events_->OnComboClick();
+            return 0;
+        case WM_QUERYENDSESSION:
+            return OnQueryEndSession();
+        case WM_ENDSESSION:
+            OnEndSession(wParam != FALSE);
+            return 0;
         case WM_DESTROY:
             OnDestroy();
             return 0;
@@ -404,6 +474,20 @@ void Win32MainWindow::OnClose() {
         events_->OnUnload();
     }
     if (Hwnd() != nullptr) DestroyWindow(Hwnd());
+}
+
+LRESULT Win32MainWindow::OnQueryEndSession() {
+    // FALSE asks the session to wait: the form refuses as it refuses a close.
+    return EventsOn() && events_->OnQueryEndSession() ? FALSE : TRUE;
+}
+
+void Win32MainWindow::OnEndSession(bool ending) {
+    // The session goes on when another program refused; nothing has happened to us then.
+    if (!ending || !EventsOn()) return;
+    events_->OnEndSession();
+    // The shutdown has run: the process may be ended at any moment now, and whatever still arrives (the timer, a
+    // close) must not run it, or anything else of the form, again.
+    eventsStarted_ = false;
 }
 
 void Win32MainWindow::OnDestroy() {

@@ -3,7 +3,9 @@
 #include <windows.h>
 
 #include <array>
+#include <deque>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -58,6 +60,7 @@ public:
     void MoveOuter(const base::TwipsRect& rect) override;
     double ClientWidth() override;
     double ClientHeight() override;
+    std::vector<base::TwipsRect> WorkAreas() override;
     double TwipsPerPixelX() override { return Dpi().TwipsPerPixelX(); }
     double TwipsPerPixelY() override { return Dpi().TwipsPerPixelY(); }
     bool PreviousInstance() override;
@@ -94,18 +97,37 @@ public:
     static constexpr size_t kControlCount = 12;
 
 private:
+    // A drop taken on a tab strip (strip) or a host area (frame), raised to the form after the drop has returned to
+    // its source: the files are moved or a program started while the source waits for nothing.
+    struct PendingDrop {
+        std::optional<platform::Strip> strip;
+        int frame = 0;
+        std::vector<std::string> files;
+        int shift = 0;
+        double x = 0;
+        double y = 0;
+    };
+    static constexpr UINT kRunDrop = WM_APP + 1;
+    static constexpr UINT kRunPick = WM_APP + 2;
+
     static size_t Index(platform::Control control) { return static_cast<size_t>(control); }
     static LRESULT CALLBACK HotkeyProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnChildMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnClose();
+    LRESULT OnQueryEndSession();
+    void OnEndSession(bool ending);
     void OnDestroy();
     void OnDpiChanged(const RECT& suggested);
 
     void CreateControls(HINSTANCE instance);
     HWND CreateControl(size_t index, HWND parent);
     void RegisterDropTargets();
+    // The effect a drop on a strip reports to its source; a drop taken is queued.
+    DWORD OnStripDrop(platform::Strip strip, const DropInfo& drop);
+    void Queue(PendingDrop drop);
+    void RunPendingDrop();
     void ApplyFont();
     // Moves a control to its twips rectangle at the current DPI.
     void ApplyPlacement(size_t index);
@@ -124,6 +146,8 @@ private:
     std::array<std::unique_ptr<TabStrip>, 3> strips_;  // by platform::Strip
     std::unique_ptr<LauncherCombo> combo_;
     std::vector<DropRegistration> drops_;
+    std::deque<PendingDrop> pendingDrops_;
+    bool pickPending_ = false;
     UniqueFont font_;
     WNDPROC previousProc_ = nullptr;
     UniqueHandle instanceMutex_;

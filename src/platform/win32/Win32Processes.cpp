@@ -40,15 +40,17 @@ Started CreateWithShowCommand(const wchar_t* application, std::wstring commandLi
 
 bool Win32RunningProcess::HasExited() { return WaitForSingleObject(process_.Get(), 0) != WAIT_TIMEOUT; }
 
-std::uint32_t Win32Processes::Start(const std::string& commandLine, int showCommand) {
+std::unique_ptr<platform::RunningProcess> Win32Processes::Start(const std::string& commandLine, int showCommand) {
     Started started = CreateWithShowCommand(nullptr, Widen(commandLine), showCommand);
-    return started.ok ? started.processId : 0;
+    if (!started.ok) return nullptr;
+    return std::make_unique<Win32RunningProcess>(std::move(started.process), started.processId);
 }
 
-bool Win32Processes::WaitForInputIdle(std::uint32_t processId, std::uint32_t timeoutMs) {
-    // WaitForInputIdle needs the full query right (measured under Wine: the limited one fails).
-    const UniqueHandle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, processId));
-    return process && ::WaitForInputIdle(process.Get(), timeoutMs) == 0;
+bool Win32Processes::WaitForInputIdle(platform::RunningProcess& process, std::uint32_t timeoutMs) {
+    // The handle CreateProcessW gave has every right WaitForInputIdle needs; opening the process again by its id
+    // could reach another program that got the id meanwhile.
+    const auto* started = dynamic_cast<const Win32RunningProcess*>(&process);
+    return started != nullptr && ::WaitForInputIdle(started->Handle(), timeoutMs) == 0;
 }
 
 std::optional<std::string> Win32Processes::AssociatedProgram(const std::string& document) {

@@ -9,7 +9,7 @@
 
 namespace velmora::win32 {
 
-// A process started to be waited for; its handle is closed with it.
+// A started process, held by its handle until this object goes: its id is not reused meanwhile.
 class Win32RunningProcess final : public platform::RunningProcess {
 public:
     Win32RunningProcess(UniqueHandle process, std::uint32_t processId)
@@ -27,8 +27,8 @@ private:
 
 class Win32Processes final : public platform::Processes {
 public:
-    std::uint32_t Start(const std::string& commandLine, int showCommand) override;
-    bool WaitForInputIdle(std::uint32_t processId, std::uint32_t timeoutMs) override;
+    std::unique_ptr<platform::RunningProcess> Start(const std::string& commandLine, int showCommand) override;
+    bool WaitForInputIdle(platform::RunningProcess& process, std::uint32_t timeoutMs) override;
     std::optional<std::string> AssociatedProgram(const std::string& document) override;
     std::unique_ptr<platform::RunningProcess> Launch(const std::string& path) override;
 };

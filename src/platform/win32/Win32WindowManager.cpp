@@ -4,6 +4,7 @@
 
 #include <type_traits>
 
+#include "platform/win32/LastResort.h"
 #include "platform/win32/kit/HandleCast.h"
 #include "platform/win32/kit/WinString.h"
 
@@ -13,10 +14,16 @@ static_assert(std::is_same_v<velmora::platform::WindowHandle, std::uint64_t>,
 namespace velmora::win32 {
 namespace {
 
-// A list view of another program may hang: never wait on it for long.
-constexpr UINT kListTimeoutMs = 1000;
+// A list view of another program may hang: never wait on it for long. Read twice a second, so a list that does not
+// answer costs at most this much of every tick.
+constexpr UINT kListTimeoutMs = 500;
 constexpr UINT kGetExtendedListStyle = 0x1037;  // LVM_GETEXTENDEDLISTVIEWSTYLE
 constexpr UINT kSetExtendedListStyle = 0x1036;  // LVM_SETEXTENDEDLISTVIEWSTYLE
+
+bool OfThisProcess(HWND window) {
+    DWORD processId = 0;
+    return GetWindowThreadProcessId(window, &processId) != 0 && processId == GetCurrentProcessId();
+}
 
 }  // namespace
 
@@ -32,7 +39,16 @@ platform::WindowHandle Win32WindowManager::GetParent(platform::WindowHandle wind
 }
 
 bool Win32WindowManager::SetParent(platform::WindowHandle window, platform::WindowHandle newParent) {
-    return ::SetParent(ToHwnd(window), ToHwnd(newParent)) != nullptr;
+    HWND hwnd = ToHwnd(window);
+    HWND parent = ToHwnd(newParent);
+    if (::SetParent(hwnd, parent) == nullptr) return false;
+    // Only another program's window needs giving back: one of ours ends with us anyway.
+    if (parent != nullptr && OfThisProcess(parent) && !OfThisProcess(hwnd)) {
+        last_resort::Hold(hwnd);
+    } else {
+        last_resort::Forget(hwnd);
+    }
+    return true;
 }
 
 void Win32WindowManager::ShowWindow(platform::WindowHandle window, int command) {
@@ -57,6 +73,19 @@ bool Win32WindowManager::SetForegroundWindow(platform::WindowHandle window) {
     return ::SetForegroundWindow(ToHwnd(window)) != FALSE;
 }
 
+bool Win32WindowManager::ReleaseToDesktop(platform::WindowHandle window) {
+    HWND hwnd = ToHwnd(window);
+    RECT screen{};
+    if (!::GetWindowRect(hwnd, &screen) || ::SetParent(hwnd, nullptr) == nullptr) return false;
+    last_resort::Forget(hwnd);
+    // SetParent keeps the position relative to the old parent's client area; the user should find the window where
+    // it was on the screen.
+    SetWindowPos(hwnd, nullptr, screen.left, screen.top, screen.right - screen.left, screen.bottom - screen.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    ::ShowWindow(hwnd, SW_SHOWNA);
+    return true;
+}
+
 bool Win32WindowManager::RegisterHotKey(platform::WindowHandle window, int id, std::uint32_t modifiers,
                                         std::uint32_t keyCode) {
     return ::RegisterHotKey(ToHwnd(window), id, modifiers, keyCode) != FALSE;
@@ -72,10 +101,10 @@ platform::WindowHandle Win32WindowManager::FindChild(platform::WindowHandle pare
     return FromHwnd(FindWindowExW(ToHwnd(parent), ToHwnd(after), name.c_str(), nullptr));
 }
 
-std::uint32_t Win32WindowManager::GetListViewExtendedStyle(platform::WindowHandle list) {
+std::optional<std::uint32_t> Win32WindowManager::GetListViewExtendedStyle(platform::WindowHandle list) {
     DWORD_PTR result = 0;
     if (!SendMessageTimeoutW(ToHwnd(list), kGetExtendedListStyle, 0, 0, SMTO_ABORTIFHUNG, kListTimeoutMs, &result)) {
-        return 0;
+        return std::nullopt;
     }
     return static_cast<std::uint32_t>(result);
 }

@@ -4,7 +4,8 @@
 
 namespace velmora::win32 {
 
-// The window manager over user32.
+// The window manager over user32. Every other program's window it puts inside one of ours is recorded for the
+// crash handlers (LastResort.h) until it is given back.
 class Win32WindowManager final : public platform::WindowManager {
 public:
     bool IsWindow(platform::WindowHandle window) override;
@@ -14,11 +15,12 @@ public:
     void MoveWindow(platform::WindowHandle window, base::PixelRect rect) override;
     base::PixelRect GetWindowRect(platform::WindowHandle window) override;
     bool SetForegroundWindow(platform::WindowHandle window) override;
+    bool ReleaseToDesktop(platform::WindowHandle window) override;
     bool RegisterHotKey(platform::WindowHandle window, int id, std::uint32_t modifiers, std::uint32_t keyCode) override;
     void UnregisterHotKey(platform::WindowHandle window, int id) override;
     platform::WindowHandle FindChild(platform::WindowHandle parent, platform::WindowHandle after,
                                      std::string_view className) override;
-    std::uint32_t GetListViewExtendedStyle(platform::WindowHandle list) override;
+    std::optional<std::uint32_t> GetListViewExtendedStyle(platform::WindowHandle list) override;
     void SetListViewExtendedStyle(platform::WindowHandle list, std::uint32_t style) override;
     std::vector<platform::WindowHandle> TopLevelWindows() override;
     std::string WindowTitle(platform::WindowHandle window) override;

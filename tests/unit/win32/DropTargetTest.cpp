@@ -71,7 +71,10 @@ struct Seen {
 // Velmora's tab strips: a copy with Ctrl, else a move, files or not.
 DropTarget::Handlers StripHandlers(Seen& seen) {
     return {[](int shift, bool) -> DWORD { return shift == 2 ? kCopy : kMove; },
-            [&seen](const DropInfo& drop) { seen.drops.push_back(drop); }};
+            [&seen](const DropInfo& drop) {
+                seen.drops.push_back(drop);
+                return drop.effect;
+            }};
 }
 
 // Option's path fields.

@@ -34,7 +34,17 @@ public:
 
     void OnMenu(platform::MenuItem) override { log.push_back("menu"); }
     void OnTabClick(Strip strip) override { log.push_back("click " + std::to_string(static_cast<int>(strip))); }
-    void OnTabMouseDown(Strip, int, int, double, double) override { log.push_back("down"); }
+    void OnTabMouseDown(Strip, int buttons, int, double, double) override { Log("down", buttons); }
+    void OnSplitMouseDown(int, int buttons, double, double) override { Log("split down", buttons); }
+    void OnSplitMouseUp(int, int buttons, double, double) override { Log("split up", buttons); }
+    bool refuseEnd = false;
+    bool OnQueryEndSession() override {
+        Log("query end", refuseEnd);
+        return refuseEnd;
+    }
+    void OnEndSession() override { log.push_back("end"); }
+    void OnUnload() override { log.push_back("unload"); }
+    void Log(std::string what, int value) { log.push_back(what.append(" ").append(std::to_string(value))); }
     void OnHotkey(int id) override { log.push_back("hotkey " + std::to_string(id)); }
     void OnDpiChanged() override { log.push_back("dpi"); }
     std::function<void()> onHelpMenuOpening;
@@ -44,16 +54,13 @@ public:
 
     void OnLoad() override {}
     bool OnQueryClose() override { return false; }
-    void OnUnload() override {}
     void OnResize() override {}
     void OnFrameResize(int) override {}
     int OnTabDragOver(Strip, int) override { return 0; }
     void OnTabDrop(Strip, bool, const std::vector<std::string>&, int, double, double) override {}
     void OnFrameDrop(int, bool, const std::vector<std::string>&) override {}
     void OnComboClick() override {}
-    void OnSplitMouseDown(int, int, double, double) override {}
     void OnSplitMouseMove(int, int, double, double) override {}
-    void OnSplitMouseUp(int, int, double, double) override {}
     void OnTimer() override {}
 };
 
@@ -174,13 +181,37 @@ TEST_F(Win32MainWindowTest, TagsStayParallelToTheTabsAndAPressOnTheSelectedTabIs
         events_.log.clear();
         SendMessageW(strip, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(second.left + 3, second.top + 3));
         SendMessageW(strip, WM_LBUTTONUP, 0, MAKELPARAM(second.left + 3, second.top + 3));
-        EXPECT_EQ(events_.log, (std::vector<std::string>{"down", "click 0"}));
+        EXPECT_EQ(events_.log, (std::vector<std::string>{"down 1", "click 0"}));
         EXPECT_EQ(window_->SelectedTab(Strip::Explorer1), 2);
     }
 
     window_->ClearTabs(Strip::Explorer1);
     window_->AddTab(Strip::Explorer1, "new");
     EXPECT_EQ(window_->TabTag(Strip::Explorer1, 1), "") << "a cleared strip keeps no old tags";
+}
+
+TEST_F(Win32MainWindowTest, PressesReportEveryButtonHeldAndADragEndsWhenAnotherWindowTakesTheMouse) {
+    // A right press with the left held is 3, which the form takes for no popup request.
+    SendMessageW(window_->ControlWindow(Control::TabStrip1_0), WM_RBUTTONDOWN, MK_LBUTTON | MK_RBUTTON, 0);
+    HWND bar = window_->ControlWindow(Control::SplitBar0);
+    SendMessageW(bar, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+    SendMessageW(bar, WM_XBUTTONDOWN, MAKEWPARAM(MK_LBUTTON | MK_XBUTTON1, XBUTTON1), 0);
+    SetCapture(window_->Hwnd());  // a menu or another program takes the mouse: no release comes to the bar
+    ReleaseCapture();
+    EXPECT_EQ(events_.log, (std::vector<std::string>{"down 3", "split down 1", "split down 9", "split up 0"}));
+}
+
+TEST_F(Win32MainWindowTest, TheSessionsEndIsAskedAsTheFormAnswersAndEndsItOnce) {
+    HWND main = window_->Hwnd();
+    events_.refuseEnd = true;
+    EXPECT_EQ(SendMessageW(main, WM_QUERYENDSESSION, 0, 0), FALSE);
+    events_.refuseEnd = false;
+    EXPECT_EQ(SendMessageW(main, WM_QUERYENDSESSION, 0, 0), TRUE);
+    SendMessageW(main, WM_ENDSESSION, FALSE, 0);  // another program refused: the session goes on
+    SendMessageW(main, WM_ENDSESSION, TRUE, 0);
+    SendMessageW(main, WM_CLOSE, 0, 0);  // after the end, the close runs nothing of the form again
+    EXPECT_EQ(events_.log, (std::vector<std::string>{"query end 1", "query end 0", "end"}));
+    EXPECT_FALSE(IsWindow(main));
 }
 
 TEST_F(Win32MainWindowTest, TheHelpMenuShowsTheStateTheFormGivesItWhileItOpens) {

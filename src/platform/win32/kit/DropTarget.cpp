@@ -1,5 +1,7 @@
 #include "platform/win32/kit/DropTarget.h"
 
+#include <shlobj.h>
+
 #include <utility>
 
 #include "platform/win32/kit/WinString.h"
@@ -108,8 +110,9 @@ HRESULT STDMETHODCALLTYPE DropTarget::Drop(IDataObject* data, DWORD keyState, PO
     ScreenToClient(window_, &info.client);
     hasFiles_ = info.hasFiles;
     info.effect = effect != nullptr ? Over(keyState, *effect) : DROPEFFECT_NONE;
-    if (handlers_.drop) handlers_.drop(info);
-    if (effect != nullptr) *effect = info.effect;
+    info.data = data;
+    const DWORD reported = handlers_.drop ? handlers_.drop(info) : DROPEFFECT_NONE;
+    if (effect != nullptr) *effect = reported;
     hasFiles_ = false;
     return S_OK;
 }
@@ -119,10 +122,38 @@ DropTarget::Handlers FilePathDrop(std::function<void(const std::vector<std::stri
     handlers.over = [](int, bool hasFiles) -> DWORD {
         return hasFiles ? DROPEFFECT_COPY | DROPEFFECT_LINK : DROPEFFECT_NONE;
     };
-    handlers.drop = [onFiles = std::move(onFiles)](const DropInfo& drop) {
+    handlers.drop = [onFiles = std::move(onFiles)](const DropInfo& drop) -> DWORD {
         if (drop.hasFiles && drop.effect != DROPEFFECT_NONE && onFiles) onFiles(drop.files);
+        return drop.effect;
     };
     return handlers;
+}
+
+namespace {
+
+// One DWORD under a registered clipboard format, handed over to the data object.
+void SetEffectFormat(IDataObject* data, const wchar_t* format, DWORD value) {
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, sizeof(DWORD));
+    if (memory == nullptr) return;
+    if (auto* stored = static_cast<DWORD*>(GlobalLock(memory))) {
+        *stored = value;
+        GlobalUnlock(memory);
+    }
+    FORMATETC type{static_cast<CLIPFORMAT>(RegisterClipboardFormatW(format)), nullptr, DVASPECT_CONTENT, -1,
+                   TYMED_HGLOBAL};
+    STGMEDIUM medium{};
+    medium.tymed = TYMED_HGLOBAL;
+    medium.hGlobal = memory;
+    // With fRelease TRUE the data object owns the memory once it took it.
+    if (data->SetData(&type, &medium, TRUE) != S_OK) GlobalFree(memory);
+}
+
+}  // namespace
+
+void ReportOptimisedMove(IDataObject* data) {
+    if (data == nullptr) return;
+    SetEffectFormat(data, CFSTR_PERFORMEDDROPEFFECT, DROPEFFECT_NONE);
+    SetEffectFormat(data, CFSTR_LOGICALPERFORMEDDROPEFFECT, DROPEFFECT_MOVE);
 }
 
 DropRegistration::DropRegistration(HWND window, DropTarget::Handlers handlers) {

@@ -22,13 +22,14 @@ namespace velmora::win32 {
 int ShiftFromKeyState(DWORD keyState);
 
 // What a drop brings: the file list (when the data holds one), where and with
-// which keys it was dropped, and the effect the drop ends with.
+// which keys it was dropped, and the effect the drag showed for it.
 struct DropInfo {
     bool hasFiles = false;
     std::vector<std::string> files;  // UTF-8 paths in the data's order
     int shift = 0;                   // ShiftFromKeyState
     POINT client{};                  // in the target window's client pixels
     DWORD effect = DROPEFFECT_NONE;
+    IDataObject* data = nullptr;     // the source's data object, only while the handler runs
 };
 
 class DropTarget final : public IDropTarget {
@@ -38,8 +39,10 @@ public:
         // held and whether the data holds files. What is shown is the first of
         // copy, move and link that the source allows too; none when none is.
         std::function<DWORD(int shift, bool hasFiles)> over;
-        // Every drop, also one that ends with no effect or brings no files.
-        std::function<void(const DropInfo&)> drop;
+        // Every drop, also one that ends with no effect or brings no files;
+        // returns the effect reported to the source, which acts on it (a
+        // source deletes its originals after DROPEFFECT_MOVE).
+        std::function<DWORD(const DropInfo&)> drop;
     };
 
     static ComPtr<DropTarget> Create(HWND window, Handlers handlers);
@@ -88,6 +91,12 @@ public:
 private:
     HWND window_ = nullptr;
 };
+
+// Tells the source of a drop that the target moved the files itself (an
+// optimised move): it performed no effect the source must finish (no deleting
+// of originals), though logically the files were moved. The drop then reports
+// DROPEFFECT_NONE. A data object that takes no such formats is left as it is.
+void ReportOptimisedMove(IDataObject* data);
 
 // The UTF-8 paths of a CF_HDROP list, in its order.
 std::vector<std::string> FilesOfDrop(HDROP drop);

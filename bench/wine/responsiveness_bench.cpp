@@ -1,0 +1,206 @@
+// Times how long Velmora.exe takes to answer a null message while its window is resized over and over, with a
+// program whose window does not answer captured in the application pane: the fixture program copied as
+// fixture_hung_late.exe, which answers long enough to be captured and then stops reading its messages. One thread
+// resizes the main window back and forth (each resize lays out the panes and fits the hosted windows); this one sends
+// WM_NULL every 20 ms and times the answer. The samples are split at the moment the system counts the fixture's
+// window as hung (it has not read its messages for 5 seconds): before it, every answer check on the window waits out
+// its bound; after it, the check returns at once. Run under Wine (or on Windows): scripts/bench does.
+// commctrl.h and shellapi.h need the types of windows.h.
+// clang-format off
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+// clang-format on
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/win32/MainWindowIds.h"
+
+namespace {
+
+namespace ids = velmora::win32::ids;
+
+constexpr DWORD kTimeoutMs = 30000;
+constexpr DWORD kAnswerLimitMs = 5000;
+constexpr DWORD kHungPhaseMs = 8000;  // measured on after the window counts as hung
+
+std::wstring FolderOf(const std::wstring& path) { return path.substr(0, path.rfind(L'\\')); }
+
+double Now() {
+    LARGE_INTEGER counter, frequency;
+    QueryPerformanceCounter(&counter);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+void RemoveFolder(const std::wstring& folder) {
+    std::wstring from = folder;
+    from.push_back(L'\0');
+    SHFILEOPSTRUCTW operation{};
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = from.c_str();
+    operation.fFlags = FOF_NO_UI;
+    SHFileOperationW(&operation);
+}
+
+HWND WindowOf(const wchar_t* className, DWORD processId) {
+    HWND window = nullptr;
+    while ((window = FindWindowExW(nullptr, window, className, nullptr)) != nullptr) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == processId && IsWindowVisible(window)) return window;
+    }
+    return nullptr;
+}
+
+HWND ControlOf(HWND main, int id) {
+    if (HWND direct = GetDlgItem(main, id)) return direct;
+    for (int frame : {ids::kPicFrame0, ids::kPicFrame1, ids::kPicFrame2}) {
+        if (HWND inside = GetDlgItem(GetDlgItem(main, frame), id)) return inside;
+    }
+    return nullptr;
+}
+
+LRESULT SendBounded(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kTimeoutMs, &result);
+    return static_cast<LRESULT>(result);
+}
+
+// Milliseconds until the window answered a null message; the limit when it did not.
+double AnswerTime(HWND window) {
+    const double start = Now();
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, kAnswerLimitMs, &result)) return kAnswerLimitMs;
+    return Now() - start;
+}
+
+void Report(const char* phase, std::vector<double> samples) {
+    if (samples.empty()) {
+        std::printf("  %-40s no samples\n", phase);
+        return;
+    }
+    std::sort(samples.begin(), samples.end());
+    const auto over = std::count_if(samples.begin(), samples.end(), [](double ms) { return ms > 100; });
+    std::printf("  %-40s median %6.1f ms, 95th %6.1f ms, worst %6.1f ms, %zu samples, %ld over 100 ms\n", phase,
+                samples[samples.size() / 2], samples[samples.size() * 95 / 100], samples.back(), samples.size(),
+                static_cast<long>(over));
+}
+
+}  // namespace
+
+int main() {
+    wchar_t own[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, own, MAX_PATH);
+    const std::wstring bin = FolderOf(FolderOf(own));
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring folder =
+        std::wstring(temp) + L"velmora-responsiveness-bench-" + std::to_wstring(GetCurrentProcessId());
+    RemoveFolder(folder);
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const std::wstring velmora = folder + L"\\Velmora.exe";
+    const std::wstring fixture = folder + L"\\fixture_hung_late.exe";
+    if (!CopyFileW((bin + L"\\Velmora.exe").c_str(), velmora.c_str(), FALSE) ||
+        !CopyFileW((bin + L"\\fixtures\\fixture_app.exe").c_str(), fixture.c_str(), FALSE)) {
+        std::printf("cannot copy Velmora.exe and fixture_app.exe from %ls\n", bin.c_str());
+        return 1;
+    }
+    // The temporary folder's path is plain ASCII here, so it needs no conversion to the ANSI code page.
+    std::string settings = "[setting]\r\nViewApl=-1\r\n[App]\r\nLate=";
+    for (wchar_t c : fixture) settings += static_cast<char>(c);
+    settings += "\r\n";
+    HANDLE file =
+        CreateFileW((folder + L"\\setting.ini").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(file, settings.data(), static_cast<DWORD>(settings.size()), &written, nullptr);
+    CloseHandle(file);
+
+    std::wstring commandLine = L"\"" + velmora + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(velmora.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                        &startup, &process)) {
+        std::printf("cannot start Velmora.exe\n");
+        return 1;
+    }
+    HWND main = nullptr;
+    for (const DWORD began = GetTickCount(); (main = WindowOf(ids::kMainWindowClass, process.dwProcessId)) == nullptr;) {
+        if (GetTickCount() - began > kTimeoutMs) break;
+        Sleep(10);
+    }
+
+    // The pick, as the combo box reports it; then the fixture's window inside the application pane.
+    HWND hosted = nullptr;
+    if (main != nullptr) {
+        HWND combo = ControlOf(main, ids::kCboApp);
+        SendBounded(combo, CB_SETCURSEL, 0);
+        PostMessageW(GetParent(combo), WM_COMMAND, MAKEWPARAM(ids::kCboApp, CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(combo));
+        HWND strip = ControlOf(main, ids::kTabStrip2);
+        for (const DWORD began = GetTickCount(); SendBounded(strip, TCM_GETITEMCOUNT) == 0;) {
+            if (GetTickCount() - began > kTimeoutMs) break;
+            Sleep(10);
+        }
+        hosted = GetWindow(ControlOf(main, ids::kFrameApp2), GW_CHILD);
+    }
+    if (main == nullptr || hosted == nullptr) {
+        std::printf("no main window, or the fixture's window was not captured\n");
+        TerminateProcess(process.hProcess, 1);
+        return 1;
+    }
+
+    std::atomic<bool> resizing{true};
+    std::thread resizer([&] {
+        for (int round = 0; resizing; ++round) {
+            const int grow = round % 2 == 0 ? 0 : 120;
+            SetWindowPos(main, nullptr, 0, 0, 900 + grow, 650 + grow / 2, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+            Sleep(15);
+        }
+    });
+    std::vector<double> answering, beforeHung, hung;
+    double hungSince = 0;
+    for (const double start = Now(); Now() - start < kTimeoutMs;) {
+        const bool countsAsHung = IsHungAppWindow(hosted) != FALSE;
+        const double answer = AnswerTime(main);
+        if (countsAsHung) {
+            if (hungSince == 0) hungSince = Now();
+            hung.push_back(answer);
+            if (Now() - hungSince > kHungPhaseMs) break;
+        } else {
+            DWORD_PTR result = 0;
+            // Whether the captured program still reads its messages, asked without waiting on it.
+            const bool reads = SendMessageTimeoutW(hosted, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1, &result) != 0;
+            (reads ? answering : beforeHung).push_back(answer);
+        }
+        Sleep(20);
+    }
+    resizing = false;
+    resizer.join();
+
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(process.hProcess, kTimeoutMs) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
+    DWORD id = 0;
+    GetWindowThreadProcessId(hosted, &id);
+    if (HANDLE program = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id)) {
+        TerminateProcess(program, 1);
+        WaitForSingleObject(program, 5000);
+        CloseHandle(program);
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    Sleep(500);
+    RemoveFolder(folder);
+
+    std::printf("Velmora's answer to WM_NULL while its window is resized, a hung program captured:\n");
+    Report("while the program still answers", answering);
+    Report("stopped answering, not yet counted hung", beforeHung);
+    Report("counted hung by the system", hung);
+    return 0;
+}

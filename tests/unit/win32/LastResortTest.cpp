@@ -1,0 +1,79 @@
+// The crash handlers' give-back, with windows of another thread of this process standing in for other programs'.
+#include "platform/win32/LastResort.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <functional>
+#include <thread>
+
+namespace velmora::win32 {
+namespace {
+
+// Re-parenting the other thread's windows talks to the frame's thread, this one: it keeps reading meanwhile.
+void PumpUntil(const std::function<bool()>& done) {
+    for (int round = 0; round < 250 && !done(); ++round) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+        Sleep(20);
+    }
+}
+
+// A window whose thread takes a second to answer anything sent to it: one that does not answer in time.
+LRESULT CALLBACK SlowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NULL) Sleep(1000);
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+HWND MakeWindow(HWND parent, const wchar_t* className) {
+    HWND window = CreateWindowExW(0, className, L"", WS_POPUP, 0, 0, 120, 80, nullptr, nullptr, nullptr, nullptr);
+    SetParent(window, parent);
+    return window;
+}
+
+TEST(LastResortTest, GivesBackEachHeldWindowWhoseThreadAnswersShownWhereItIs) {
+    WNDCLASSW slowClass{};
+    slowClass.lpfnWndProc = SlowProc;
+    slowClass.lpszClassName = L"VelmoraSlowToAnswer";
+    RegisterClassW(&slowClass);
+    HWND frame = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 200, 150, 400, 300, nullptr, nullptr,
+                                 nullptr, nullptr);
+    HANDLE stop = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::atomic<HWND> answering{}, slow{};
+    std::atomic<int> ended = 0;
+    // Each thread makes its window in the frame, reads its messages until stopped, then ends its window.
+    const auto thread = [&](std::atomic<HWND>& window, const wchar_t* className) {
+        return std::thread([&, className] {
+            window = MakeWindow(frame, className);
+            while (MsgWaitForMultipleObjects(1, &stop, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
+                MSG message;
+                while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+            }
+            DestroyWindow(window);
+            ++ended;
+        });
+    };
+    std::thread answeringThread = thread(answering, L"STATIC"), slowThread = thread(slow, slowClass.lpszClassName);
+    PumpUntil([&] { return answering && slow; });
+    for (HWND window : {slow.load(), answering.load()}) last_resort::Hold(window);
+    RECT before{};
+    GetWindowRect(answering, &before);
+
+    last_resort::GiveBackAll();
+    PumpUntil([&] { return IsWindowVisible(answering) != FALSE; });
+    RECT after{};
+    GetWindowRect(answering, &after);
+    EXPECT_TRUE(GetAncestor(answering, GA_PARENT) == GetDesktopWindow() && IsWindowVisible(answering));
+    EXPECT_TRUE(EqualRect(&before, &after)) << after.left << "," << after.top;
+    EXPECT_EQ(GetAncestor(slow, GA_PARENT), frame) << "given back though its thread did not answer in time";
+
+    SetEvent(stop);
+    PumpUntil([&] { return ended == 2; });
+    answeringThread.join();
+    slowThread.join();
+    CloseHandle(stop);
+    DestroyWindow(frame);
+}
+
+}  // namespace
+}  // namespace velmora::win32
