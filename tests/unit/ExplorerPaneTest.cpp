@@ -15,10 +15,8 @@ const std::string kPC = std::string("PC?") + kComputer;
 
 TEST(ExplorerRulesTest, SpecialFoldersGoByNumberEverythingElseAsText) {
     const std::pair<std::string, NavigateTarget> cases[] = {
-        {"::{645FF040-5081-101B-9F08-00AA002F954E}", std::int16_t{10}},
         {kComputer, std::int16_t{17}},
         {"::{20D04FE0-3AEA-1069-A2D8-08002B30309D}\\::{21EC2020-3AEA-1069-A2DD-08002B30309D}", std::int16_t{3}},
-        {"::{F02C1A0D-BE21-4350-88B0-7367FC96EF3C}", std::int16_t{18}},
         // Exact text only: the shell's lower-case spelling and near misses are paths like any other.
         {"::{20d04fe0-3aea-1069-a2d8-08002b30309d}", std::string("::{20d04fe0-3aea-1069-a2d8-08002b30309d}")},
         {std::string(kComputer) + "\\", std::string(kComputer) + "\\"},
@@ -117,7 +115,6 @@ TEST_P(CaptureStepTest, AFailingStepSkipsOnlyItself) {
     for (const char* member : {"Navigate2", "ShowBrowserBar", "CurrentViewMode", "Visible"}) {
         EXPECT_EQ(Journal({std::string("Explorer#1 ") + member}).size(), 1u) << member;
     }
-    EXPECT_FALSE(sim_.form.ended);
 }
 
 INSTANTIATE_TEST_SUITE_P(Steps, CaptureStepTest,
