@@ -99,6 +99,7 @@ TEST_F(ExplorerPaneTest, CaptureSetsTheWindowUpInOrderPlacesItByTheOffsetsAndRep
     EXPECT_EQ(Journal({"CreateExplorer", "Explorer#1 released", "Explorer#3 Navigate2"}),  // the dead object first
               (Lines{"Explorer#1 released", "CreateExplorer", "Explorer#3 Navigate2 17"}));
     EXPECT_NE(ExplorerWindow(0), old);
+    EXPECT_EQ(Journal({"MoveWindow " + N(ExplorerWindow(0))}).back(), Fitted(ExplorerWindow(0), Control::FrameApp0, 150, -300));
     EXPECT_EQ(Tabs(Strip::Explorer1), Lines{"A?C:\\Work\\A"});
 }
 
@@ -218,14 +219,15 @@ TEST_F(ExplorerPaneTest, ThePopupOpensForTheRightButtonAloneAndCopiesOrClosesIts
 TEST_F(ExplorerPaneTest, TabsDraggedMiddleClickedReopenedDoubleClickedAndTheirTooltips) {
     WriteSettings("[Tab]\n1=A?C:\\Work\\A|B?C:\\Work\\B|PC?::{20D04FE0-3AEA-1069-A2D8-08002B30309D}");
     Start();
-    form_.OnTabDragged(Strip::Explorer1, 3, 1);  // PC to the front
-    form_.OnTabDragged(Strip::Explorer1, 2, 4);  // A to the end
+    form_.OnTabDragged(Strip::Explorer1, 3, 1);  // the last to the front: PC A B
+    form_.OnTabDragged(Strip::Explorer1, 1, 4);  // the first to the end: A B PC
+    form_.OnTabDragged(Strip::Explorer1, 1, 3);  // into the next gap but one: B A PC
     form_.OnTabDragged(Strip::Explorer1, 2, 2);  // back into its own gap: nothing
     form_.OnTabDragged(Strip::Explorer1, 9, 1);  // no such tab: nothing
-    const Lines dragged{kPC, "B?C:\\Work\\B", "A?C:\\Work\\A"};
+    const Lines dragged{"B?C:\\Work\\B", "A?C:\\Work\\A", kPC};
     EXPECT_EQ(Tabs(Strip::Explorer1), dragged);
-    EXPECT_EQ(form_.OnTabTooltip(Strip::Explorer1, 1), "PC");
-    EXPECT_EQ(form_.OnTabTooltip(Strip::Explorer1, 2), "C:\\Work\\B");
+    EXPECT_EQ(form_.OnTabTooltip(Strip::Explorer1, 1), "C:\\Work\\B");
+    EXPECT_EQ(form_.OnTabTooltip(Strip::Explorer1, 3), "PC");
     EXPECT_EQ(form_.OnTabTooltip(Strip::Apps, 1), "");
     // Nothing closed yet: the reopen entry is greyed. Then one closed by the middle button, one by the popup.
     form_.OnTabMouseDown(Strip::Explorer1, platform::kButtonRight, 0, X(Strip::Explorer1, 1), 0);
@@ -236,7 +238,7 @@ TEST_F(ExplorerPaneTest, TabsDraggedMiddleClickedReopenedDoubleClickedAndTheirTo
     form_.OnTabMouseDown(Strip::Explorer1, platform::kButtonRight, 0, X(Strip::Explorer1, 2), 0);
     EXPECT_TRUE(sim_.form.IsEnabled(MenuItem::PopupReopen1));
     sim_.form.Click(MenuItem::PopupClose1);
-    EXPECT_EQ(Tabs(Strip::Explorer1), Lines{"B?C:\\Work\\B"});
+    EXPECT_EQ(Tabs(Strip::Explorer1), Lines{"A?C:\\Work\\A"});
     // Newest first, each where it stood; none left: nothing.
     for (int i = 0; i < 3; ++i) sim_.form.Click(MenuItem::PopupReopen1);
     EXPECT_EQ(Tabs(Strip::Explorer1), dragged);
@@ -253,7 +255,7 @@ TEST_F(ExplorerPaneTest, TabsDraggedMiddleClickedReopenedDoubleClickedAndTheirTo
     EXPECT_EQ(sim_.form.TabCount(Strip::Explorer1), 3);
     form_.OnTabDoubleClick(Strip::Explorer1, X(Strip::Explorer1, 4) + 100);
     Close();
-    EXPECT_EQ(Setting("Tab", "1"), kPC + "|B?C:\\Work\\B|A?C:\\Work\\A|" + kPC);
+    EXPECT_EQ(Settings("Tab", {"1"}), Lines{"B?C:\\Work\\B|A?C:\\Work\\A|" + kPC + "|" + kPC});
 }
 
 TEST_F(ExplorerPaneTest, FilesDroppedOnATabAreMovedOrWithCtrlAloneCopiedIntoItsFolder) {

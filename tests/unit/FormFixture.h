@@ -3,6 +3,7 @@
 // Velmora's main form on the simulated desktop, for the tests of the form and its panes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -33,12 +34,9 @@ protected:
         for (char c : utf8) text += c == '\n' ? std::string("\r\n") : std::string(1, c);
         sim_.files.SetFile(kSettings, *sim_.codePage->FromUtf8(text));
     }
-    std::string Setting(std::string_view section, std::string_view key) {
-        return sim_.store.ReadString(kSettings, section, key).value_or("<none>");
-    }
     Lines Settings(std::string_view section, std::initializer_list<std::string_view> keys) {
         Lines out;
-        for (std::string_view key : keys) out.push_back(Setting(section, key));
+        for (std::string_view key : keys) out.push_back(sim_.store.ReadString(kSettings, section, key).value_or("<none>"));
         return out;
     }
     void Start() { sim_.form.Start(form_); }
@@ -48,12 +46,7 @@ protected:
     Lines Journal(std::initializer_list<std::string_view> prefixes = {""}) const {
         Lines out;
         for (const std::string& line : sim_.journal.lines) {
-            for (std::string_view prefix : prefixes) {
-                if (line.starts_with(prefix)) {
-                    out.push_back(line);
-                    break;
-                }
-            }
+            if (std::ranges::any_of(prefixes, [&](std::string_view p) { return line.starts_with(p); })) out.push_back(line);
         }
         return out;
     }

@@ -172,7 +172,7 @@ TEST_F(MainFormTest, AShutdownSaveThatFailsSaysSoWithTheFileAndLeavesItAsItWas) 
     sim_.files.failFromWrite = 1;
     Close();
     EXPECT_EQ(sim_.form.messages, Lines{std::string("設定を保存できませんでした。\r\n") + kSettings + "\r\ndisk full"});
-    EXPECT_EQ(Setting("setting", "View"), "2");
+    EXPECT_EQ(Settings("setting", {"View"}), Lines{"2"});
 }
 
 TEST_F(MainFormTest, TheSessionsEndRunsTheShutdownWithoutAWordAndWaitsOnlyForOurOwnWaits) {
