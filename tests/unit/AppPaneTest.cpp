@@ -24,21 +24,6 @@ TEST(AppRulesTest, EachWindowTestRejectsInItsOrder) {
     for (const auto& [facts, verdict] : cases) EXPECT_EQ(apps::JudgeStartedWindow(facts, 42), verdict) << facts.className;
 }
 
-TEST(AppRulesTest, ProgramsStartThemselvesAndDocumentsTheirAssociatedProgram) {
-    sim::Journal journal;
-    sim::Windows windows(journal);
-    sim::Clock clock;
-    sim::Processes processes(windows, clock, journal);
-    processes.associations = {{"txt", "C:\\Windows\\notepad.exe"}, {"lnk", "C:\\Windows\\shortcut.scr"}};
-    const std::pair<const char*, std::optional<std::string>> cases[] = {
-        {"C:\\Tools\\Edit.EXE", "\"C:\\Tools\\Edit.EXE\""},
-        {"C:\\Docs\\a b.txt", "\"C:\\Windows\\notepad.exe\" \"C:\\Docs\\a b.txt\""},
-        {"C:\\Docs\\a.lnk", std::nullopt},  // the associated program is no ".exe"
-        {"C:\\Docs\\data.xyz", std::nullopt},
-        {"C:\\my.exe\\readme", std::nullopt}};
-    for (const auto& [path, line] : cases) EXPECT_EQ(apps::LaunchCommandLine(path, processes), line) << path;
-}
-
 class AppPaneTest : public FormFixture {
 protected:
     static constexpr const char* kEditor = "C:\\Tools\\Editor.exe";
@@ -72,7 +57,9 @@ TEST_F(AppPaneTest, AProgramStartsMinimisedAndIsTakenInMaximisedWithItsTabAndFit
               (Lines{start, "SetParent " + window + " " + N(sim_.form.frames[2]), "ShowWindow " + window + " 3"}));
     EXPECT_EQ(Journal({"MoveWindow " + window}).back(), Fitted(Hosted(0), Control::FrameApp2, 150, 30));
     EXPECT_EQ(Tabs(Strip::Apps), Lines{"a?" + window});
-    // Of the frames only the application pane's takes files.
+    // Of the frames only the application pane's takes files; a document whose program is no ".exe" is not started.
+    sim_.processes.associations["lnk"] = "C:\\Windows\\shortcut.scr";
+    form_.OnFrameDrop(2, true, {"C:\\Docs\\x.lnk"});
     form_.OnFrameDrop(0, true, {"C:\\Docs\\b.txt"});
     form_.OnFrameDrop(2, false, {});
     form_.OnTabDrop(Strip::Apps, false, {}, 0, 0, 0);
@@ -110,7 +97,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(AppPaneTest, TheLauncherReadsThePathAgainAndMissingOrEmptyPathsStartNothingNorDoesAMissingBootProgram) {
     sim_.processes.programs["C:\\Tools\\Gone.exe"] = {};
-    WriteSettings("[setting]\nBoot=C:\\Tools\\Gone.exe\n[App]\nGone=C:\\Tools\\Gone.exe\nEmpty=\nEditor=C:\\Tools\\Old.exe");
+    WriteSettings("[setting]\nBoot=C:\\Tools\\Gone.exe\n"
+                  "[App]\nGone=C:\\Tools\\Gone.exe\nEmpty=\nEditor=C:\\Tools\\Old.exe");
     Start();
     WriteSettings(std::string("[App]\nGone=C:\\Tools\\Gone.exe\nEmpty=\nEditor=") + kEditor);
     sim_.form.PickCombo(0);

@@ -92,7 +92,8 @@ TEST(BringOnScreenTest, AWindowOffEveryMonitorGoesOntoTheNearestKeepingItsSizeWh
         {{30000, 30000, 60000, 9000}, TwipsRect{28800, 3000, 19200, 9000}},  // too wide: as wide as the area
         // Touching is not showing, on any side.
         {{0, 15600, 100, 100}, TwipsRect{0, 15500, 100, 100}},   {{0, -100, 100, 100}, TwipsRect{0, 0, 100, 100}},
-        {{-100, 5000, 100, 100}, TwipsRect{0, 5000, 100, 100}},  {{48000, 5000, 100, 100}, TwipsRect{47900, 5000, 100, 100}}};
+        {{-100, 5000, 100, 100}, TwipsRect{0, 5000, 100, 100}},
+        {{48000, 5000, 100, 100}, TwipsRect{47900, 5000, 100, 100}}};
     for (const auto& [window, placed] : cases) EXPECT_EQ(BringOnScreen(window, monitors), placed) << window.left;
     EXPECT_EQ(BringOnScreen({90000, 0, 10, 10}, {}), std::nullopt);
     // As near to both: onto the first.

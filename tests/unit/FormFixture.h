@@ -46,13 +46,15 @@ protected:
     Lines Journal(std::initializer_list<std::string_view> prefixes = {""}) const {
         Lines out;
         for (const std::string& line : sim_.journal.lines) {
-            if (std::ranges::any_of(prefixes, [&](std::string_view p) { return line.starts_with(p); })) out.push_back(line);
+            if (std::ranges::any_of(prefixes, [&](auto p) { return line.starts_with(p); })) out.push_back(line);
         }
         return out;
     }
     Lines Tabs(Strip strip) const {  // caption "?" tag
         Lines out;
-        for (const auto& [caption, tag] : sim_.form.tabs[static_cast<std::size_t>(strip)]) out.push_back(caption + "?" + tag);
+        for (const auto& [caption, tag] : sim_.form.tabs.at(static_cast<std::size_t>(strip))) {
+            out.push_back(caption + "?" + tag);
+        }
         return out;
     }
     double X(Strip strip, int tab) {  // a point on the tab, the strip's tabs laid out from its left edge

@@ -72,12 +72,13 @@ TEST_F(MainFormTest, StartUpRestoresTabsBootHotkeysAndLauncherThenCapturesAndTak
     Install("C:\\Apps\\Boot.exe");
     WriteSettings(
         "[setting]\nBoot=C:\\Apps\\Boot.exe\nModkey1=2\nHotkey1=-70\nModkey2=1\nHotkey2=0\n"
-        "[Tab]\n1=A?C:\\Work\\A|Gone?C:\\Work\\Gone|PC?::{20D04FE0-3AEA-1069-A2D8-08002B30309D}|File?C:\\Apps\\Boot.exe\n"
-        "2=B?C:\\Work\\B|Odd?x}\n[App]\nEditor=C:\\e.exe\nTools=C:\\t.exe\n=C:\\none.exe\nAfter=C:\\a.exe");
+        "[Tab]\n1=A?C:\\Work\\A|Gone?C:\\Work\\Gone|E?|PC?::{20D04FE0-3AEA-1069-A2D8-08002B30309D}"
+        "|File?C:\\Apps\\Boot.exe\n"
+        "2=B?C:\\Work\\B|Odd?x}|Ns?::{x\n[App]\nEditor=C:\\e.exe\nTools=C:\\t.exe\n=C:\\none.exe\nAfter=C:\\a.exe");
     for (auto& strip : sim_.form.tabs) strip.push_back({"design", ""});
     Start();
     EXPECT_EQ(Tabs(Strip::Explorer1), (Lines{"A?C:\\Work\\A", "PC?::{20D04FE0-3AEA-1069-A2D8-08002B30309D}"}));
-    EXPECT_EQ(Tabs(Strip::Explorer2), (Lines{"B?C:\\Work\\B", "Odd?x}"}));
+    EXPECT_EQ(Tabs(Strip::Explorer2), (Lines{"B?C:\\Work\\B", "Odd?x}", "Ns?::{x"}));  // namespace paths need no folder
     EXPECT_EQ(form_.OnTabTooltip(Strip::Explorer2, 2), "Odd");
     EXPECT_EQ(sim_.form.combo, (Lines{"Editor", "Tools"}));
     EXPECT_EQ(Tabs(Strip::Apps), Lines{"Boot?" + N(form_.appPane().Tabs().at(0).handle)});
@@ -217,7 +218,7 @@ TEST_F(MainFormTest, TheSettingsProgramIsWaitedForWithCloseRefusedThenEverything
     sim_.form.Click(MenuItem::ToolOption);
     EXPECT_FALSE(sim_.form.unloaded);
     EXPECT_EQ(Journal({"SetForegroundWindow"}), Lines{"SetForegroundWindow " + N(sim_.processes.WindowsOf(4004).at(0))});
-    EXPECT_EQ(Journal({"UnregisterHotKey", "RegisterHotKey", "Launch", "SetListStyle", "MoveWindow " + N(ExplorerWindow(0))}),
+    EXPECT_EQ(Journal({"Unregister", "RegisterHotKey", "Launch", "SetListStyle", "MoveWindow " + N(ExplorerWindow(0))}),
               (Lines{"UnregisterHotKey 256", "UnregisterHotKey 257", "Launch " + option, "RegisterHotKey 257 4 66",
                      Fitted(ExplorerWindow(0), Control::FrameApp0, 150, 0),
                      "SetListStyle " + N(sim_.explorers.made[0].second) + " 1",
