@@ -256,6 +256,9 @@ TEST_F(MainFormTest, ToolsAndHelpCommands) {
 
 TEST_F(MainFormTest, BarDragsViewCommandsAndResizesReachTheControlsAndTheHostedWindows) {
     Start();
+    EXPECT_TRUE(sim_.form.IsVisible(Control::SplitBar0));
+    EXPECT_EQ(sim_.form.Bounds(Control::SplitBar1), form_.layout().SplitBar(1));
+    EXPECT_EQ(sim_.form.Bounds(Control::TabStrip1_0), form_.layout().TabStrip(0));
     // A bar dragged with the left button lays the panes out only on its release.
     const base::TwipsRect before = sim_.form.Bounds(Control::PicFrame0);
     form_.OnSplitMouseDown(0, platform::kButtonRight, 0, 0);
