@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <map>
-#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
@@ -17,18 +16,17 @@ namespace velmora::sim {
 class MemoryFileSystem : public settings::FileSystem {
 public:
     settings::ReadResult Read(const std::string& path) override;
-    std::optional<settings::FileStamp> Stamp(const std::string& path) override;
+    std::optional<settings::FileStamp> Stamp(const std::string& path) override { return Find(path, &Entry::second); }
     settings::Outcome WriteAllAtomic(const std::string& path, const std::string& bytes) override;
     std::unique_ptr<settings::FileLock> Lock(const std::string& path, std::uint32_t timeoutMs) override;
-    bool FileExists(const std::string& path) override;
-    bool DirectoryExists(const std::string& path) override;
+    bool FileExists(const std::string& p) override { return files_.count(Normalize(p)) != 0 || DirectoryExists(p); }
+    bool DirectoryExists(const std::string& path) override { return folders_.count(Normalize(path)) != 0; }
 
-    // Creates the folder and every folder above it.
-    void AddFolder(const std::string& path);
+    void AddFolder(const std::string& path) { AddFolders(Normalize(path)); }  // and every folder above it
     // Puts a file in place as another program would, creating its folders.
     void SetFile(const std::string& path, const std::string& bytes);
-    void RemoveFile(const std::string& path);
-    std::optional<std::string> Bytes(const std::string& path) const;
+    void RemoveFile(const std::string& path) { files_.erase(Normalize(path)); }
+    std::optional<std::string> Bytes(const std::string& path) const { return Find(path, &Entry::first); }
 
     // Writes from this one on fail (a full disk), leaving the files as they are: 1 fails the next write.
     int failFromWrite = 0;
@@ -37,17 +35,21 @@ public:
     // Stamps as Windows shows them: times too coarse to tell two writes apart, the creation time carried over, no
     // file identity; our writers' count of writes (shared memory on Windows) is all that tells their writes apart.
     bool coarseStamps = false;
-    int reads = 0;
-    int writes = 0;
+    int reads = 0, writes = 0;
 
 private:
+    using Entry = std::pair<std::string, settings::FileStamp>;  // bytes, stamp
+    template <class T>
+    std::optional<T> Find(const std::string& path, T Entry::*part) const {
+        auto it = files_.find(Normalize(path));
+        return it == files_.end() ? std::nullopt : std::optional(it->second.*part);
+    }
     static std::string Normalize(const std::string& path);
     static std::string ParentOf(const std::string& normalized);
-    void AddFolderLocked(const std::string& normalized);
-    void PutLocked(const std::string& path, const std::string& bytes);
+    void AddFolders(const std::string& normalized);
+    void Put(const std::string& normalized, const std::string& bytes);
 
-    mutable std::mutex mutex_;
-    std::map<std::string, std::pair<std::string, settings::FileStamp>> files_;  // by normalized path
+    std::map<std::string, Entry> files_;  // by normalized path
     std::set<std::string> folders_;
     std::set<std::string> locked_;
     std::uint64_t tick_ = 0;

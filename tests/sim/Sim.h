@@ -1,14 +1,15 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
-#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -25,66 +26,94 @@ using platform::WindowHandle;
 
 struct Journal {
     std::vector<std::string> lines;
-    void Add(std::string line) { lines.push_back(std::move(line)); }
-    // The lines that begin with prefix, in order.
-    std::vector<std::string> With(std::string_view prefix) const;
+    // One line of words joined by blanks; numbers as whole numbers.
+    template <class... Words>
+    void Add(const Words&... words) {
+        std::string line;
+        ((line += (line.empty() ? "" : " ") + Text(words)), ...);
+        lines.push_back(std::move(line));
+    }
+
+private:
+    template <class T>
+    static std::string Text(const T& word) {
+        if constexpr (std::is_arithmetic_v<T>) return std::to_string(static_cast<long long>(word));
+        else return std::string(word);
+    }
 };
 
 struct Window {
-    std::string className;
-    std::string title;
-    WindowHandle parent = 0;
-    WindowHandle owner = 0;
+    std::string className, title;
+    WindowHandle parent = 0, owner = 0;
     bool visible = true;
     bool hung = false;  // its thread no longer handles messages
     platform::WindowIdentity identity;
     base::PixelRect rect;
     std::uint32_t listStyle = 0;
-    std::vector<WindowHandle> children;
 };
 
+// Children are searched in the order of their handles; a search under no parent searches the top-level windows.
 class Windows final : public platform::WindowManager {
 public:
     explicit Windows(Journal& journal) : journal_(journal) {}
 
-    bool IsWindow(WindowHandle window) override { return Find(window) != nullptr; }
-    WindowHandle GetParent(WindowHandle window) override;
-    bool SetParent(WindowHandle window, WindowHandle newParent) override;
-    void ShowWindow(WindowHandle window, int command) override;
-    void MoveWindow(WindowHandle window, base::PixelRect rect) override;
-    base::PixelRect GetWindowRect(WindowHandle window) override;
-    bool SetForegroundWindow(WindowHandle window) override;
-    bool ReleaseToDesktop(WindowHandle window) override;
-    bool RegisterHotKey(WindowHandle window, int id, std::uint32_t modifiers, std::uint32_t keyCode) override;
-    void UnregisterHotKey(WindowHandle window, int id) override;
+    bool IsWindow(WindowHandle w) override { return Find(w) != nullptr; }
+    WindowHandle GetParent(WindowHandle w) override { return Get(w).parent; }
+    bool SetParent(WindowHandle w, WindowHandle parent) override {
+        journal_.Add("SetParent", w, parent);
+        return Reparent(w, parent);
+    }
+    void ShowWindow(WindowHandle w, int command) override {
+        journal_.Add("ShowWindow", w, command);
+        if (Window* data = Find(w)) data->visible = command != 0;
+    }
+    void MoveWindow(WindowHandle w, base::PixelRect rect) override {
+        journal_.Add("MoveWindow", w, rect.left, rect.top, rect.width, rect.height);
+        if (Window* data = Find(w)) data->rect = rect;
+    }
+    base::PixelRect GetWindowRect(WindowHandle w) override { return Get(w).rect; }
+    bool SetForegroundWindow(WindowHandle w) override {
+        journal_.Add("SetForegroundWindow", w);
+        return IsWindow(w);
+    }
+    bool ReleaseToDesktop(WindowHandle w) override;
+    bool RegisterHotKey(WindowHandle, int id, std::uint32_t modifiers, std::uint32_t key) override {
+        journal_.Add("RegisterHotKey", id, modifiers, key);
+        return true;
+    }
+    void UnregisterHotKey(WindowHandle, int id) override { journal_.Add("UnregisterHotKey", id); }
     WindowHandle FindChild(WindowHandle parent, WindowHandle after, std::string_view className) override;
-    std::optional<std::uint32_t> GetListViewExtendedStyle(WindowHandle list) override;
-    void SetListViewExtendedStyle(WindowHandle list, std::uint32_t style) override;
+    std::optional<std::uint32_t> GetListViewExtendedStyle(WindowHandle list) override {
+        return Get(list).hung ? std::nullopt : std::optional(Get(list).listStyle);
+    }
+    void SetListViewExtendedStyle(WindowHandle list, std::uint32_t style) override {
+        journal_.Add("SetListStyle", list, style);
+        if (Window* data = Find(list)) data->listStyle = style;
+    }
     std::vector<WindowHandle> TopLevelWindows() override { return zOrder_; }
-    std::string WindowTitle(WindowHandle window) override;
-    std::string ClassName(WindowHandle window) override;
-    bool IsWindowVisible(WindowHandle window) override;
-    WindowHandle GetOwner(WindowHandle window) override;
-    platform::WindowIdentity GetIdentity(WindowHandle window) override;
-    bool Responds(WindowHandle window, std::uint32_t timeoutMs) override;
-    void PostClose(WindowHandle window) override { journal_.Add("PostClose " + std::to_string(window)); }
+    std::string WindowTitle(WindowHandle w) override { return Get(w).title; }
+    std::string ClassName(WindowHandle w) override { return Get(w).className; }
+    bool IsWindowVisible(WindowHandle w) override;
+    WindowHandle GetOwner(WindowHandle w) override { return Get(w).owner; }
+    platform::WindowIdentity GetIdentity(WindowHandle w) override { return Get(w).identity; }
+    bool Responds(WindowHandle w, std::uint32_t) override { return !Get(w).hung; }
+    void PostClose(WindowHandle w) override { journal_.Add("PostClose", w); }
 
-    // A new top-level window goes to the top of the z-order.
-    WindowHandle Create(Window shape);
-    // With its children and the windows it owns, as the platform does.
-    void Destroy(WindowHandle window);
-    Window* Find(WindowHandle window);
+    WindowHandle Create(Window shape);  // a new top-level window goes to the top of the z-order
+    void Destroy(WindowHandle window);  // with its children and the windows it owns, as the platform does
+    Window* Find(WindowHandle w) {
+        auto it = windows_.find(w);
+        return it == windows_.end() ? nullptr : &it->second;
+    }
 
     // The next Create gets this number if no live window has it: a handle kept after its window died can then name
     // a stranger's window.
     WindowHandle reuseNext = 0;
-    // Every re-parenting is refused (an elevated program's window).
-    bool refuseParent = false;
-    // Combinations another program holds.
-    std::set<std::pair<std::uint32_t, std::uint32_t>> hotkeysElsewhere;
-    std::map<int, std::pair<std::uint32_t, std::uint32_t>> hotkeys;  // ours, by id
+    bool refuseParent = false;  // every re-parenting is refused (an elevated program's window)
 
 private:
+    const Window& Get(WindowHandle window);  // a hidden, hung nobody for a handle of no window
+    bool Reparent(WindowHandle window, WindowHandle parent);
     Journal& journal_;
     std::map<WindowHandle, Window> windows_;
     std::vector<WindowHandle> zOrder_;  // top-level windows, top first
@@ -101,12 +130,13 @@ public:
     void WaitForProcessOrMessage(platform::RunningProcess& process, std::uint32_t timeoutMs) override;
 
     void Post(std::function<void()> message) { messages_.push_back(std::move(message)); }
-    void After(std::uint32_t delayMs, std::function<void()> action);
-    void Advance(std::uint32_t ms);
+    void After(std::uint32_t ms, std::function<void()> action) { actions_.emplace(now_ + ms, std::move(action)); }
+    void Advance(std::uint32_t ms) { RunUntil(now_ + ms, [] { return false; }); }
+    // Runs the actions due by then in their order until done; not done by then, the time is until.
+    void RunUntil(std::uint64_t until, const std::function<bool()>& done);
     std::uint64_t now_ = 0;  // wide, so the 32-bit clock can wrap in a test
 
 private:
-    bool RunNextAction(std::uint64_t until);
     std::multimap<std::uint64_t, std::function<void()>> actions_;
     std::vector<std::function<void()>> messages_;
 };
@@ -114,30 +144,30 @@ private:
 // What a simulated program does once started.
 struct Program {
     enum Kind { Normal, OwnedOnly, Untitled, ExitsAtOnce, Hung } kind = Normal;
-    std::string title = "Program";
     std::uint32_t windowDelayMs = 0;
 };
 
 class Processes final : public platform::Processes {
 public:
-    Processes(Windows& windows, Clock& clock, Journal& journal)
-        : windows_(windows), clock_(clock), journal_(journal) {}
+    Processes(Windows& windows, Clock& clock, Journal& journal) : windows_(windows), clock_(clock), journal_(journal) {}
 
     std::unique_ptr<platform::RunningProcess> Start(const std::string& commandLine, int showCommand) override;
     bool WaitForInputIdle(platform::RunningProcess& process, std::uint32_t timeoutMs) override;
     std::optional<std::string> AssociatedProgram(const std::string& document) override;
-    std::unique_ptr<platform::RunningProcess> Launch(const std::string& path) override;
+    std::unique_ptr<platform::RunningProcess> Launch(const std::string& path) override {
+        journal_.Add("Launch", path);
+        return Spawn(path);
+    }
 
     void EndProcess(std::uint32_t processId);
     bool Running(std::uint32_t processId) const { return running_.count(processId) != 0; }
-    // The windows a process opened, in order.
-    std::vector<WindowHandle> WindowsOf(std::uint32_t processId);
+    std::vector<WindowHandle> WindowsOf(std::uint32_t processId) { return opened_[processId]; }  // in order
     // Programs by path (letter case ignored) and documents by extension (no dot).
     std::map<std::string, Program> programs;
     std::map<std::string, std::string> associations;
 
 private:
-    std::uint32_t Spawn(const std::string& path);
+    std::unique_ptr<platform::RunningProcess> Spawn(const std::string& path);
     Windows& windows_;
     Clock& clock_;
     Journal& journal_;
@@ -147,22 +177,19 @@ private:
 };
 
 // Explorer objects: a top-level window of the shell's process with the inner windows that lead to its file list.
-// Navigation knows the four special folders and every folder of the file system.
+// Navigation knows Computer and every folder of the file system.
 class Explorers final : public platform::ExplorerFactory {
 public:
     static constexpr std::uint32_t kShellProcessId = 2000;
-    enum class Chain { Full, Short, None };
 
     Explorers(Windows& windows, settings::FileSystem& files, Journal& journal)
         : windows_(windows), files_(files), journal_(journal) {}
     std::unique_ptr<platform::ExplorerWindow> Create() override;
 
     bool createFails = false;
-    bool hung = false;  // the shell's window thread no longer answers
+    bool hung = false;                   // the shell's window thread no longer answers
     std::set<std::string> failingCalls;  // by member name, for every object
-    Chain chain = Chain::Full;
-    // The window and file list of each object made, in order.
-    std::vector<std::pair<WindowHandle, WindowHandle>> made;
+    std::vector<std::pair<WindowHandle, WindowHandle>> made;  // the window and file list of each object, in order
 
 private:
     friend class ExplorerObject;
@@ -176,6 +203,9 @@ private:
 // window manager, so hosted windows can be re-parented into them.
 class Form final : public platform::MainWindow {
 public:
+    using Events = platform::MainWindowEvents;
+    using Strip = platform::Strip;
+    using Tab = std::pair<std::string, std::string>;  // caption, tag
     static constexpr std::uint32_t kProcessId = 1000;
     // Frame, caption and menu bar around the client area, in pixels.
     static constexpr double kChromeWidthPx = 16;
@@ -185,57 +215,84 @@ public:
 
     WindowHandle Handle() override { return handle_; }
     platform::WindowState GetState() override { return state_; }
-    void SetState(platform::WindowState state) override;
+    void SetState(platform::WindowState state) override {  // as the user would
+        if (std::exchange(state_, state) != state && Live()) events_->OnResize();
+    }
     base::TwipsRect OuterRect() override;
     void MoveOuter(const base::TwipsRect& rect) override;
-    double ClientWidth() override;
-    double ClientHeight() override;
+    double ClientWidth() override { return Client(OuterRect().width - kChromeWidthPx * tpp); }
+    double ClientHeight() override { return Client(OuterRect().height - kChromeHeightPx * tpp); }
     std::vector<base::TwipsRect> WorkAreas() override { return workAreas; }
     double TwipsPerPixelX() override { return tpp; }
     double TwipsPerPixelY() override { return tpp; }
     bool PreviousInstance() override { return previousInstance; }
-    void RequestClose() override;
-    void EndProgramNow() override;
-    void InstallHotkeyProcedure() override { hotkeyProcedure = true; journal_.Add("InstallHotkeyProcedure"); }
-    void RemoveHotkeyProcedure() override { hotkeyProcedure = false; journal_.Add("RemoveHotkeyProcedure"); }
+    void RequestClose() override { Close("RequestClose", &Events::OnQueryClose, &Events::OnUnload); }
+    void EndProgramNow() override {
+        journal_.Add("EndProgramNow");
+        ended = true;
+        windows_.Destroy(handle_);
+    }
+    void InstallHotkeyProcedure() override {
+        journal_.Add("InstallHotkeyProcedure");
+        hotkeyProcedure = true;
+    }
+    void RemoveHotkeyProcedure() override {
+        journal_.Add("RemoveHotkeyProcedure");
+        hotkeyProcedure = false;
+    }
     bool IsChecked(platform::MenuItem item) override { return checked.count(item) != 0; }
-    void SetChecked(platform::MenuItem item, bool on) override;
+    void SetChecked(platform::MenuItem item, bool on) override { Mark(checked, item, on); }
     bool IsEnabled(platform::MenuItem item) override { return disabled.count(item) == 0; }
-    void SetEnabled(platform::MenuItem item, bool on) override;
-    void ShowPopup(platform::PopupMenu menu) override;
+    void SetEnabled(platform::MenuItem item, bool on) override { Mark(disabled, item, !on); }
+    void ShowPopup(platform::PopupMenu menu) override { journal_.Add("ShowPopup", static_cast<int>(menu)); }
     void Place(platform::Control control, const base::TwipsRect& rect) override;
     base::TwipsRect Bounds(platform::Control control) override { return controls[control].first; }
     void SetVisible(platform::Control control, bool visible) override { controls[control].second = visible; }
     bool IsVisible(platform::Control control) override { return controls[control].second; }
-    void SetBarColour(int bar, platform::BarColour colour) override { barColours.at(static_cast<std::size_t>(bar)) = colour; }
+    void SetBarColour(int bar, platform::BarColour c) override { barColours.at(static_cast<std::size_t>(bar)) = c; }
     WindowHandle FrameWindow(int index) override { return frames.at(static_cast<std::size_t>(index)); }
-    void ClearTabs(platform::Strip strip) override { tabs[static_cast<std::size_t>(strip)].clear(); }
-    int TabCount(platform::Strip strip) override { return static_cast<int>(tabs[static_cast<std::size_t>(strip)].size()); }
-    void AddTab(platform::Strip strip, const std::string& caption) override;
-    std::string TabCaption(platform::Strip strip, int tab) override;
-    void SetTabTag(platform::Strip strip, int tab, const std::string& tag) override;
-    std::string TabTag(platform::Strip strip, int tab) override;
-    void RemoveTab(platform::Strip strip, int tab) override;
-    void MoveTab(platform::Strip strip, int from, int to) override;
-    int SelectedTab(platform::Strip strip) override { return selected[static_cast<std::size_t>(strip)]; }
-    double TabWidth(platform::Strip strip, int tab) override;
+    void ClearTabs(Strip strip) override { TabsOf(strip).clear(); }
+    int TabCount(Strip strip) override { return static_cast<int>(TabsOf(strip).size()); }
+    void AddTab(Strip strip, const std::string& caption) override { TabsOf(strip).push_back({caption, ""}); }
+    std::string TabCaption(Strip strip, int tab) override { return TabAt(strip, tab).first; }
+    void SetTabTag(Strip strip, int tab, const std::string& tag) override { TabAt(strip, tab).second = tag; }
+    std::string TabTag(Strip strip, int tab) override { return TabAt(strip, tab).second; }
+    void RemoveTab(Strip strip, int tab) override;
+    void MoveTab(Strip strip, int from, int to) override;
+    int SelectedTab(Strip strip) override { return selected[static_cast<std::size_t>(strip)]; }
+    // The caption in the UI font (a Japanese character's three bytes are about its width) and the margins.
+    double TabWidth(Strip strip, int tab) override { return (TabCaption(strip, tab).size() * 8.0 + 12) * tpp; }
     void ClearCombo() override { combo.clear(); }
     void AddComboItem(const std::string& text) override { combo.push_back(text); }
     std::string ComboText() override { return comboText; }
     std::vector<std::string> ComboItems() override { return combo; }
-    void ShowMessage(const std::string& text, const std::string& title) override;
+    void ShowMessage(const std::string& text, const std::string& title) override {
+        journal_.Add("MessageBox", title);
+        messages.push_back(text);
+    }
 
-    // --- What the user does ---
-    void Start(platform::MainWindowEvents& events);  // the load event, then the window is shown
-    void Resize(double outerWidth, double outerHeight);
-    void UserSetState(platform::WindowState state);
-    void Click(platform::MenuItem item);  // reaches the form while the entry is enabled
-    void SelectTab(platform::Strip strip, int tab);
-    void PickCombo(int index);
-    bool PressHotkey(int id);  // reaches the form only through the installed procedure
+    // --- What the user does; the events reach the form only while it lives ---
+    void Start(Events& events);  // the load event, then the window is shown
+    void Click(platform::MenuItem item) {
+        if (Live() && IsEnabled(item)) events_->OnMenu(item);
+    }
+    void SelectTab(Strip strip, int tab) {
+        selected[static_cast<std::size_t>(strip)] = tab;
+        if (Live()) events_->OnTabClick(strip);
+    }
+    void PickCombo(int index) {
+        comboText = combo.at(static_cast<std::size_t>(index));
+        if (Live()) events_->OnComboClick();
+    }
+    void PressHotkey(int id) {  // only through the installed procedure
+        if (Live() && hotkeyProcedure) events_->OnHotkey(id);
+    }
     // The user logs off: the session ends unless the form asks it to wait.
-    void EndSession();
-    void ChangeDpi(double twipsPerPixel);
+    void EndSession() { Close("EndSession", &Events::OnQueryEndSession, &Events::OnEndSession); }
+    void ChangeDpi(double twipsPerPixel) {
+        tpp = twipsPerPixel;
+        if (Live()) events_->OnDpiChanged();
+    }
     bool Live() const { return events_ != nullptr && !ended && !unloaded; }
 
     // --- What the tests read ---
@@ -245,33 +302,47 @@ public:
     bool hotkeyProcedure = false;
     bool ended = false;     // ended at once, without shutdown
     bool unloaded = false;  // closed through the shutdown
-    std::set<platform::MenuItem> checked;
-    std::set<platform::MenuItem> disabled;
-    std::map<platform::Control, std::pair<base::TwipsRect, bool>> controls;
+    std::set<platform::MenuItem> checked, disabled;
+    std::map<platform::Control, std::pair<base::TwipsRect, bool>> controls;  // bounds, visible
     std::array<platform::BarColour, 2> barColours{};
     std::array<WindowHandle, 3> frames{};
-    std::array<std::vector<std::pair<std::string, std::string>>, 3> tabs;  // caption, tag
+    std::array<std::vector<Tab>, 3> tabs;
     std::array<int, 3> selected{};
     std::vector<std::string> combo;
     std::string comboText;
     std::vector<std::string> messages;  // the texts shown, in order
 
 private:
+    std::vector<Tab>& TabsOf(Strip strip) { return tabs[static_cast<std::size_t>(strip)]; }
+    Tab& TabAt(Strip strip, int tab);  // a scratch tab for a number out of range
+    void Close(const char* request, bool (Events::*refused)(), void (Events::*closing)());
+    static void Mark(std::set<platform::MenuItem>& items, platform::MenuItem item, bool in) {
+        if (in) items.insert(item);
+        else items.erase(item);
+    }
+    double Client(double size) const { return state_ == platform::WindowState::Minimized ? 0 : std::max(0.0, size); }
     Windows& windows_;
     Journal& journal_;
-    platform::MainWindowEvents* events_ = nullptr;
+    Events* events_ = nullptr;
     WindowHandle handle_ = 0;
     platform::WindowState state_ = platform::WindowState::Normal;
     base::TwipsRect normal_{1800, 1350, 12285 + kChromeWidthPx * 15, 6525 + kChromeHeightPx * 15};
+    Tab none_;
 };
 
 class Shell final : public platform::Shell, public platform::Clipboard {
 public:
     explicit Shell(Journal& journal) : journal_(journal) {}
-    void Open(WindowHandle owner, const std::string& file) override;
-    int FileOperation(WindowHandle owner, platform::FileOperation operation, const std::string& source,
-                      const std::string& destination) override;
-    bool SetText(const std::string& text) override;
+    void Open(WindowHandle, const std::string& file) override { journal_.Add("Open", file); }
+    int FileOperation(WindowHandle, platform::FileOperation operation, const std::string& source,
+                      const std::string& target) override {
+        journal_.Add(operation == platform::FileOperation::Move ? "Move" : "Copy", source, ">", target);
+        return 0;
+    }
+    bool SetText(const std::string& text) override {
+        clipboard = text;
+        return true;
+    }
     std::string GetText() override { return clipboard; }
     std::string clipboard;
 

@@ -61,8 +61,8 @@ TEST(TabHitTest, TheRunningTotalOfWidthsRoundedAfterEachTab) {
         {{100.5, 101.5}, 100.2, 2},   {{101.5, 100}, 101.7, 1}};
     for (const auto& [widths, x, tab] : cases) EXPECT_EQ(HitTestTab(widths, x), tab) << x;
     // The gap a dragged tab goes into: the nearer edge of the tab under x; then where the tab ends up.
-    const std::pair<double, int> gaps[] = {{-5, 1}, {499, 1}, {501, 2}, {1000, 2}, {1399, 2}, {1401, 3}, {2999, 4},
-                                           {5000, 4}};
+    const std::pair<double, int> gaps[] = {{-5, 1},    {499, 1},  {500, 2},  {501, 2}, {1000, 2},
+                                           {1399, 2}, {1401, 3}, {2999, 4}, {5000, 4}};
     for (const auto& [x, gap] : gaps) EXPECT_EQ(TabGapAt({1000, 800, 1200}, x), gap) << x;
     EXPECT_EQ(TabGapAt({}, 10), 1);
     const std::tuple<int, int, int> moves[] = {{1, 1, 1}, {1, 2, 1}, {1, 3, 2}, {1, 4, 3}, {3, 1, 1}, {3, 3, 3},
@@ -90,9 +90,14 @@ TEST(BringOnScreenTest, AWindowOffEveryMonitorGoesOntoTheNearestKeepingItsSizeWh
         {{90000, 5000, 9000, 7000}, TwipsRect{39000, 5000, 9000, 7000}},   // right of both: onto the second
         {{-20000, -9000, 9000, 7000}, TwipsRect{0, 0, 9000, 7000}},        // above and left: onto the first
         {{30000, 30000, 60000, 9000}, TwipsRect{28800, 3000, 19200, 9000}},  // too wide: as wide as the area
-        {{0, 15600, 100, 100}, TwipsRect{0, 15500, 100, 100}}};            // touching is not showing
+        // Touching is not showing, on any side.
+        {{0, 15600, 100, 100}, TwipsRect{0, 15500, 100, 100}},   {{0, -100, 100, 100}, TwipsRect{0, 0, 100, 100}},
+        {{-100, 5000, 100, 100}, TwipsRect{0, 5000, 100, 100}},
+        {{48000, 5000, 100, 100}, TwipsRect{47900, 5000, 100, 100}}};
     for (const auto& [window, placed] : cases) EXPECT_EQ(BringOnScreen(window, monitors), placed) << window.left;
     EXPECT_EQ(BringOnScreen({90000, 0, 10, 10}, {}), std::nullopt);
+    // As near to both: onto the first.
+    EXPECT_EQ(BringOnScreen({150, 0, 100, 100}, {{0, 0, 100, 100}, {300, 0, 100, 100}}), (TwipsRect{0, 0, 100, 100}));
 }
 
 }  // namespace

@@ -8,40 +8,20 @@
 namespace velmora::test {
 namespace {
 
-using explorer::ExplorerPane;
 using platform::NavigateTarget;
 
 constexpr const char* kComputer = "::{20D04FE0-3AEA-1069-A2D8-08002B30309D}";
+const std::string kPC = std::string("PC?") + kComputer;
 
 TEST(ExplorerRulesTest, SpecialFoldersGoByNumberEverythingElseAsText) {
     const std::pair<std::string, NavigateTarget> cases[] = {
-        {"::{645FF040-5081-101B-9F08-00AA002F954E}", std::int16_t{10}},
         {kComputer, std::int16_t{17}},
         {"::{20D04FE0-3AEA-1069-A2D8-08002B30309D}\\::{21EC2020-3AEA-1069-A2DD-08002B30309D}", std::int16_t{3}},
-        {"::{F02C1A0D-BE21-4350-88B0-7367FC96EF3C}", std::int16_t{18}},
         // Exact text only: the shell's lower-case spelling and near misses are paths like any other.
         {"::{20d04fe0-3aea-1069-a2d8-08002b30309d}", std::string("::{20d04fe0-3aea-1069-a2d8-08002b30309d}")},
         {std::string(kComputer) + "\\", std::string(kComputer) + "\\"},
         {"C:\\Work", std::string("C:\\Work")}};
     for (const auto& [path, target] : cases) EXPECT_EQ(explorer::NavigationTarget(path), target) << path;
-}
-
-TEST(ExplorerRulesTest, OnlyTheTwoDisplayFlagsChange) {
-    constexpr std::uint32_t kOthers = 0x10000 | 0x4 | 0x400;
-    EXPECT_EQ(explorer::ListStyleFor(kOthers, true, false), kOthers | 0x1);
-    EXPECT_EQ(explorer::ListStyleFor(kOthers | 0x21, true, false), kOthers | 0x1);
-    EXPECT_EQ(explorer::ListStyleFor(kOthers | 0x1, false, true), kOthers | 0x20);
-    EXPECT_EQ(explorer::ListStyleFor(0xFFFFFFFF, false, false), 0xFFFFFFFF & ~0x21u);
-}
-
-TEST(ExplorerRulesTest, TabPaths) {
-    sim::MemoryFileSystem files;
-    files.AddFolder("C:\\Work");
-    files.SetFile("C:\\Work\\file.txt", "");
-    const std::pair<const char*, bool> cases[] = {{"", false},           {"::{anything", true},   {"no such}", true},
-                                                  {"C:\\Work", true},    {"c:/work/", true},      {"C:\\Gone", false},
-                                                  {"C:\\Work\\file.txt", false}, {":{x", false}};
-    for (const auto& [path, expected] : cases) EXPECT_EQ(explorer::IsTabPath(path, files), expected) << path;
 }
 
 class FileListSearchTest : public ::testing::Test {
@@ -54,8 +34,11 @@ protected:
     sim::WindowHandle top_ = Child(0, "CabinetWClass");
 };
 
-TEST_F(FileListSearchTest, TheViewUnderOneOfTwentyOneSinksOrDirectlyUnderTheWindow) {
-    const auto container = Child(Child(Child(top_, "ShellTabWindowClass"), "DUIViewWndClassName"), "DirectUIHWND");
+TEST_F(FileListSearchTest, TheViewUnderOneOfTwentyOneSinksOrDirectlyUnderTheWindowButNeverAmongTopLevelWindows) {
+    Child(Child(0, "SHELLDLL_DefView"), "SysListView32");  // another program's list
+    const auto tab = Child(top_, "ShellTabWindowClass");
+    EXPECT_EQ(explorer::FindFileList(windows_, top_), 0u);  // a broken chain
+    const auto container = Child(Child(tab, "DUIViewWndClassName"), "DirectUIHWND");
     for (int sink = 0; sink < 20; ++sink) Child(container, "CtrlNotifySink");
     const auto list = Child(Child(Child(container, "CtrlNotifySink"), "SHELLDLL_DefView"), "SysListView32");
     EXPECT_EQ(explorer::FindFileList(windows_, top_), list);
@@ -67,63 +50,40 @@ TEST_F(FileListSearchTest, TheViewUnderOneOfTwentyOneSinksOrDirectlyUnderTheWind
     EXPECT_EQ(explorer::FindFileList(windows_, top_), shortList);
 }
 
-TEST_F(FileListSearchTest, ABrokenChainNeverLooksAtTopLevelWindows) {
-    Child(Child(0, "SHELLDLL_DefView"), "SysListView32");  // another program's list
-    Child(top_, "ShellTabWindowClass");
-    EXPECT_EQ(explorer::FindFileList(windows_, top_), 0u);
-}
-
 // --- On the form --------------------------------------------------------------------------------------------------
 
 class ExplorerPaneTest : public FormFixture {
 protected:
-    ExplorerPane& Pane(int index) { return form_.explorerPane(index); }
+    explorer::ExplorerPane& Pane(int index) { return form_.explorerPane(index); }
 };
 
-TEST_F(ExplorerPaneTest, CaptureSetsTheWindowUpInOrderAndPlacesItByTheOffsets) {
-    WriteSettings("[pos]\nX01=150\nY01=-300\n[Velmora]\nGrid=1");
+TEST_F(ExplorerPaneTest, CaptureSetsTheWindowUpInOrderPlacesItByTheOffsetsAndReplacesOnlyAGoneWindow) {
+    WriteSettings("[pos]\nX01=150\nY01=-300\n[Velmora]\nGrid=1\n[Tab]\n1=A?C:\\Work\\A");
     Start();
-    const auto window = std::to_string(ExplorerWindow(0));
-    const auto frame = std::to_string(sim_.form.frames[0]);
-    std::vector<std::string> first;
-    for (const std::string& line : sim_.journal.lines) {
-        if (line.starts_with("Explorer#1") || line.find(" " + window) != std::string::npos ||
-            line.starts_with("SetListStyle")) {
-            first.push_back(line);
-        }
-    }
-    const base::TwipsRect host = sim_.form.Bounds(platform::Control::FrameApp0);
-    EXPECT_EQ(std::vector<std::string>(first.begin(), first.begin() + 10),
-              (std::vector<std::string>{"Explorer#1 Navigate2 17",
-                                        "Explorer#1 ShowBrowserBar {EFA24E64-B078-11D0-89E4-00C04FC9E26E} true",
-                                        "Explorer#1 Hwnd", "Explorer#1 Hwnd",
-                                        "SetListStyle " + std::to_string(sim_.explorers.made[0].second) + " 1",
-                                        "SetParent " + window + " " + frame, "ShowWindow " + window + " 3",
-                                        "Explorer#1 CurrentViewMode 4", "Explorer#1 Visible true",
-                                        "MoveWindow " + window + " 10 -20 " +
-                                            std::to_string(static_cast<int>((host.width - 150) / 15 + 0.5)) + " " +
-                                            std::to_string(static_cast<int>((host.height + 300) / 15 + 0.5))}));
-    EXPECT_TRUE(Pane(0).IsLive());
+    const std::string hwnd = N(ExplorerWindow(0));
+    const std::string list = "SetListStyle " + N(sim_.explorers.made[0].second);
+    const Lines steps = Journal({"Explorer#1", list, "SetParent " + hwnd, "ShowWindow " + hwnd, "MoveWindow " + hwnd});
+    EXPECT_EQ(Lines(steps.begin(), steps.begin() + 10),
+              (Lines{"Explorer#1 Navigate2 17", "Explorer#1 ShowBrowserBar {EFA24E64-B078-11D0-89E4-00C04FC9E26E} true",
+                     "Explorer#1 Hwnd", "Explorer#1 Hwnd", list + " 1", "SetParent " + hwnd + " " + N(sim_.form.frames[0]),
+                     "ShowWindow " + hwnd + " 3", "Explorer#1 CurrentViewMode 4", "Explorer#1 Visible true",
+                     Fitted(ExplorerWindow(0), Control::FrameApp0, 150, -300)}));
     EXPECT_TRUE(Win(ExplorerWindow(1)).visible);
-}
-
-TEST_F(ExplorerPaneTest, CaptureLeavesALiveWindowAloneAndReplacesAGoneOneOrAStranger) {
-    WriteSettings("[Tab]\n1=A?C:\\Work\\A");
-    Start();
+    // A live window is left alone; one closed from inside, its handle number taken by a stranger, is replaced.
     ForgetJournal();
     sim_.form.Click(MenuItem::CaptureExplorer1);
-    EXPECT_EQ(Journal("CreateExplorer"), std::vector<std::string>{});
-    // Closed from inside, and its handle number taken by a stranger's window.
+    EXPECT_EQ(Journal({"CreateExplorer"}), Lines{});
     const auto old = ExplorerWindow(0);
     sim_.windows.Destroy(old);
     sim_.windows.reuseNext = old;
     sim_.windows.Create({"Stranger", "x", sim_.form.frames[0], 0, true, false, {7, 8}});
-    EXPECT_FALSE(Pane(0).IsLive());
     sim_.form.Click(MenuItem::CaptureExplorer1);
-    EXPECT_EQ(Journal("CreateExplorer").size(), 1u);
-    EXPECT_EQ(Journal("Explorer#1 released").size(), 1u);  // the dead object went first
+    EXPECT_EQ(Journal({"CreateExplorer", "Explorer#1 released", "Explorer#3 Navigate2"}),  // the dead object first
+              (Lines{"Explorer#1 released", "CreateExplorer", "Explorer#3 Navigate2 17"}));
     EXPECT_NE(ExplorerWindow(0), old);
-    EXPECT_EQ(Tabs(Strip::Explorer1), std::vector<std::string>{"A?C:\\Work\\A"});
+    EXPECT_EQ(Journal({"MoveWindow " + N(ExplorerWindow(0))}).back(),
+              Fitted(ExplorerWindow(0), Control::FrameApp0, 150, -300));
+    EXPECT_EQ(Tabs(Strip::Explorer1), Lines{"A?C:\\Work\\A"});
 }
 
 class CaptureStepTest : public ExplorerPaneTest, public ::testing::WithParamInterface<const char*> {};
@@ -134,90 +94,64 @@ TEST_P(CaptureStepTest, AFailingStepSkipsOnlyItself) {
     const bool hwnd = std::string(GetParam()) == "Hwnd";
     // Without a handle the window is neither taken in nor placed, and the pane holds nothing.
     EXPECT_EQ(Pane(0).IsLive(), !hwnd);
-    EXPECT_EQ(Journal("SetParent").size(), hwnd ? 0u : 2u);
-    EXPECT_EQ(Journal("MoveWindow").empty(), hwnd);
+    EXPECT_EQ(Journal({"SetParent"}).size(), hwnd ? 0u : 2u);
+    EXPECT_EQ(Journal({"MoveWindow"}).empty(), hwnd);
     for (const char* member : {"Navigate2", "ShowBrowserBar", "CurrentViewMode", "Visible"}) {
-        EXPECT_EQ(Journal(std::string("Explorer#1 ") + member).size(), 1u) << member;
+        EXPECT_EQ(Journal({std::string("Explorer#1 ") + member}).size(), 1u) << member;
     }
-    EXPECT_FALSE(sim_.form.ended);
-}
-
-TEST_F(ExplorerPaneTest, AShellWindowThatDoesNotAnswerIsNeitherTakenInNorMoved) {
-    sim_.explorers.hung = true;
-    Start();
-    EXPECT_EQ(Journal("SetParent"), std::vector<std::string>{});
-    EXPECT_EQ(Journal("ShowWindow"), std::vector<std::string>{});
-    EXPECT_EQ(Journal("MoveWindow"), std::vector<std::string>{});
-    // One that stops answering later is not given back at the exit, but still told to quit.
-    sim::Desktop other;
-    shell::MainForm form(other.desktop, other.store);
-    other.form.Start(form);
-    other.windows.Find(form.explorerPane(0).window().handle)->hung = true;
-    other.journal.lines.clear();
-    other.form.RequestClose();
-    EXPECT_EQ(other.journal.With("SetParent").size(), 1u);  // pane 2's only
-    EXPECT_EQ(other.journal.With("Explorer#1 Quit").size(), 1u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Steps, CaptureStepTest,
                          ::testing::Values("Navigate2", "ShowBrowserBar", "Hwnd", "CurrentViewMode", "Visible"));
+
+TEST_F(ExplorerPaneTest, AShellWindowThatDoesNotAnswerIsNeitherTakenInNorMovedNorGivenBackButToldToQuit) {
+    Start();
+    sim_.windows.Destroy(ExplorerWindow(0));
+    sim_.explorers.hung = true;
+    ForgetJournal();
+    sim_.form.Click(MenuItem::CaptureExplorer1);
+    EXPECT_EQ(Journal({"SetParent", "ShowWindow", "MoveWindow"}), Lines{});
+    // One that stops answering later is not given back at the exit, but still told to quit.
+    Win(ExplorerWindow(1)).hung = true;
+    Close();
+    EXPECT_EQ(Journal({"SetParent", "Explorer#2 Quit"}), Lines{"Explorer#2 Quit"});
+}
 
 TEST_F(ExplorerPaneTest, TheTimerKeepsTheFlagsAsTheSettingsSayAndSetsOnlyWhatChanged) {
     Start();
     const auto list = sim_.explorers.made[0].second;
     Win(list).listStyle = 0x10021;
     ForgetJournal();
-    form_.OnTimer();
-    EXPECT_EQ(Win(list).listStyle, 0x10000u);
+    form_.OnTimer();  // only the two flags change
     WriteSettings("[Velmora]\nGrid=1\nLineSel=5");
     form_.OnTimer();
-    EXPECT_EQ(Win(list).listStyle, 0x10021u);
     form_.OnTimer();
-    EXPECT_EQ(Journal("SetListStyle " + std::to_string(list)).size(), 2u);
     // A list that does not answer in time is not written: its other bits are unknown.
     Win(list).hung = true;
     WriteSettings("[Velmora]\nGrid=0");
     form_.OnTimer();
-    Win(list).hung = false;
-    EXPECT_EQ(Win(list).listStyle, 0x10021u);
-    // A window whose list is not there is left alone.
-    sim_.windows.Destroy(list);
-    form_.OnTimer();
-    EXPECT_EQ(Journal("SetListStyle " + std::to_string(list)).size(), 2u);
-}
-
-TEST_F(ExplorerPaneTest, TheShortChainIsStyledAndNoListIsLeftAlone) {
-    sim_.explorers.chain = sim::Explorers::Chain::Short;
-    WriteSettings("[Velmora]\nLineSel=1");
-    Start();
-    EXPECT_EQ(Win(sim_.explorers.made[1].second).listStyle, 0x20u);
-    sim_.explorers.chain = sim::Explorers::Chain::None;
-    sim_.windows.Destroy(ExplorerWindow(0));
-    sim_.form.Click(MenuItem::CaptureExplorer1);
-    EXPECT_TRUE(Pane(0).IsLive());
+    EXPECT_EQ(Journal({"SetListStyle " + N(list)}), (Lines{"SetListStyle " + N(list) + " 65536",
+                                                           "SetListStyle " + N(list) + " 65569"}));
 }
 
 TEST_F(ExplorerPaneTest, TabsAddSelectAndGo) {
     Start();
     sim_.form.Click(MenuItem::FileAddTab1);  // the window shows Computer
     sim_.form.PressHotkey(shell::MainForm::kHotkeyPane2);
-    EXPECT_EQ(Tabs(Strip::Explorer1), std::vector<std::string>{"PC?" + std::string(kComputer)});
-    EXPECT_EQ(Tabs(Strip::Explorer2), Tabs(Strip::Explorer1));
-    sim_.form.AddTab(Strip::Explorer1, "A");
-    sim_.form.SetTabTag(Strip::Explorer1, 2, "C:\\Work\\A");
-    sim_.form.AddTab(Strip::Explorer1, "Gone");
-    sim_.form.SetTabTag(Strip::Explorer1, 3, "C:\\Work\\Gone");
+    EXPECT_EQ(Tabs(Strip::Explorer1), Lines{kPC});
+    EXPECT_EQ(Tabs(Strip::Explorer2), Lines{kPC});
+    for (const char* path : {"C:\\Work\\A", "C:\\Work\\Gone"}) {
+        sim_.form.AddTab(Strip::Explorer1, "x");
+        sim_.form.SetTabTag(Strip::Explorer1, sim_.form.TabCount(Strip::Explorer1), path);
+    }
     ForgetJournal();
-    sim_.form.SelectTab(Strip::Explorer1, 2);
-    sim_.form.SelectTab(Strip::Explorer1, 1);
-    sim_.form.SelectTab(Strip::Explorer1, 3);
-    EXPECT_EQ(Journal("Explorer#1 Navigate2"), (std::vector<std::string>{"Explorer#1 Navigate2 C:\\Work\\A",
-                                                                         "Explorer#1 Navigate2 17",
-                                                                         "Explorer#1 Navigate2 C:\\Work\\Gone"}));
+    for (int tab : {2, 1, 3}) sim_.form.SelectTab(Strip::Explorer1, tab);
+    EXPECT_EQ(Journal({"Explorer#1 Navigate2"}), (Lines{"Explorer#1 Navigate2 C:\\Work\\A", "Explorer#1 Navigate2 17",
+                                                        "Explorer#1 Navigate2 C:\\Work\\Gone"}));
     // The folder could not be shown: its tab goes, the others stay.
     EXPECT_EQ(sim_.form.TabCount(Strip::Explorer1), 2);
     // A location without a folder object adds nothing, nor one whose name or path the saved tabs cannot hold.
-    for (const char* folder : {"C:\\Work\\a?b", "C:\\Work\\a|b"}) {
+    for (const char* folder : {"C:\\Work\\a?b", "C:\\Wo|rk\\b"}) {
         sim_.files.AddFolder(folder);
         sim_.form.AddTab(Strip::Explorer1, "x");
         sim_.form.SetTabTag(Strip::Explorer1, 3, folder);
@@ -226,73 +160,68 @@ TEST_F(ExplorerPaneTest, TabsAddSelectAndGo) {
         sim_.form.Click(MenuItem::FileAddTab1);
         EXPECT_EQ(sim_.form.TabCount(Strip::Explorer1), 2) << folder;
     }
+    sim_.form.SelectTab(Strip::Explorer1, 1);
     sim_.explorers.failingCalls.insert("FolderPath");
     sim_.form.Click(MenuItem::FileAddTab1);
     EXPECT_EQ(sim_.form.TabCount(Strip::Explorer1), 2);
     // No window, no tab.
     sim_.explorers.failingCalls.clear();
     sim_.windows.Destroy(ExplorerWindow(1));
+    ForgetJournal();
     sim_.form.Click(MenuItem::FileAddTab2);
     sim_.form.SelectTab(Strip::Explorer2, 1);
-    EXPECT_EQ(Journal("Explorer#2"), std::vector<std::string>{});
+    EXPECT_EQ(Journal({"Explorer#2"}), Lines{});
 }
 
 TEST_F(ExplorerPaneTest, ThePopupOpensForTheRightButtonAloneAndCopiesOrClosesItsTab) {
     WriteSettings("[Tab]\n2=A?C:\\Work\\A|B?C:\\Work\\B");
     Start();
-    const double secondTab = sim_.form.TabWidth(Strip::Explorer2, 1) + 1;
     ForgetJournal();
-    form_.OnTabMouseDown(Strip::Explorer2, platform::kButtonLeft, 0, secondTab, 0);
-    form_.OnTabMouseDown(Strip::Explorer2, platform::kButtonRight | platform::kButtonLeft, 0, secondTab, 0);
+    form_.OnTabMouseDown(Strip::Explorer2, platform::kButtonLeft, 0, X(Strip::Explorer2, 2), 0);
+    form_.OnTabMouseDown(Strip::Explorer2, platform::kButtonRight | platform::kButtonLeft, 0, X(Strip::Explorer2, 2), 0);
     form_.OnTabMouseDown(Strip::Explorer2, platform::kButtonRight, 0, 99999, 0);
-    EXPECT_EQ(Journal("ShowPopup"), std::vector<std::string>{});
-    form_.OnTabMouseDown(Strip::Explorer2, platform::kButtonRight, 0, secondTab, 0);
-    EXPECT_EQ(Journal("ShowPopup"), std::vector<std::string>{"ShowPopup 1"});
+    EXPECT_EQ(Journal({"ShowPopup"}), Lines{});
+    form_.OnTabMouseDown(Strip::Explorer2, platform::kButtonRight, 0, X(Strip::Explorer2, 2), 0);
+    EXPECT_EQ(Journal({"ShowPopup"}), Lines{"ShowPopup 1"});
     sim_.form.Click(MenuItem::PopupPath2);
     EXPECT_EQ(sim_.shell.clipboard, "C:\\Work\\B");
     sim_.shell.clipboard.clear();
     sim_.form.Click(MenuItem::PopupPath2);  // the popup's claim was used up
     EXPECT_EQ(sim_.shell.clipboard, "");
-    form_.OnTabMouseDown(Strip::Explorer2, platform::kButtonRight, 0, 0, 0);
+    form_.OnTabMouseDown(Strip::Explorer2, platform::kButtonRight, 0, X(Strip::Explorer2, 1), 0);
     sim_.form.Click(MenuItem::PopupClose2);
-    EXPECT_EQ(Tabs(Strip::Explorer2), std::vector<std::string>{"B?C:\\Work\\B"});
+    EXPECT_EQ(Tabs(Strip::Explorer2), Lines{"B?C:\\Work\\B"});
     EXPECT_TRUE(Pane(1).IsLive());
 }
 
 TEST_F(ExplorerPaneTest, TabsDraggedMiddleClickedReopenedDoubleClickedAndTheirTooltips) {
     WriteSettings("[Tab]\n1=A?C:\\Work\\A|B?C:\\Work\\B|PC?::{20D04FE0-3AEA-1069-A2D8-08002B30309D}");
     Start();
-    auto x = [this](int tab) {
-        double left = 1;
-        for (int before = 1; before < tab; ++before) left += sim_.form.TabWidth(Strip::Explorer1, before);
-        return left;
-    };
-    form_.OnTabDragged(Strip::Explorer1, 1, 4);  // A past PC
+    form_.OnTabDragged(Strip::Explorer1, 3, 1);  // the last to the front: PC A B
+    form_.OnTabDragged(Strip::Explorer1, 1, 4);  // the first to the end: A B PC
+    form_.OnTabDragged(Strip::Explorer1, 1, 3);  // into the next gap but one: B A PC
     form_.OnTabDragged(Strip::Explorer1, 2, 2);  // back into its own gap: nothing
     form_.OnTabDragged(Strip::Explorer1, 9, 1);  // no such tab: nothing
-    EXPECT_EQ(Tabs(Strip::Explorer1), (std::vector<std::string>{"B?C:\\Work\\B", "PC?" + std::string(kComputer),
-                                                                "A?C:\\Work\\A"}));
+    const Lines dragged{"B?C:\\Work\\B", "A?C:\\Work\\A", kPC};
+    EXPECT_EQ(Tabs(Strip::Explorer1), dragged);
     EXPECT_EQ(form_.OnTabTooltip(Strip::Explorer1, 1), "C:\\Work\\B");
-    EXPECT_EQ(form_.OnTabTooltip(Strip::Explorer1, 2), "PC");
+    EXPECT_EQ(form_.OnTabTooltip(Strip::Explorer1, 3), "PC");
     EXPECT_EQ(form_.OnTabTooltip(Strip::Apps, 1), "");
     // Nothing closed yet: the reopen entry is greyed. Then one closed by the middle button, one by the popup.
-    form_.OnTabMouseDown(Strip::Explorer1, platform::kButtonRight, 0, x(1), 0);
+    form_.OnTabMouseDown(Strip::Explorer1, platform::kButtonRight, 0, X(Strip::Explorer1, 1), 0);
     EXPECT_FALSE(sim_.form.IsEnabled(MenuItem::PopupReopen1));
-    form_.OnTabMouseDown(Strip::Explorer1, platform::kButtonMiddle | platform::kButtonLeft, 0, x(1), 0);
+    form_.OnTabMouseDown(Strip::Explorer1, platform::kButtonMiddle | platform::kButtonLeft, 0, X(Strip::Explorer1, 1), 0);
     EXPECT_EQ(sim_.form.TabCount(Strip::Explorer1), 3);
-    form_.OnTabMouseDown(Strip::Explorer1, platform::kButtonMiddle, 0, x(1), 0);
-    form_.OnTabMouseDown(Strip::Explorer1, platform::kButtonRight, 0, x(2), 0);
+    form_.OnTabMouseDown(Strip::Explorer1, platform::kButtonMiddle, 0, X(Strip::Explorer1, 1), 0);
+    form_.OnTabMouseDown(Strip::Explorer1, platform::kButtonRight, 0, X(Strip::Explorer1, 2), 0);
     EXPECT_TRUE(sim_.form.IsEnabled(MenuItem::PopupReopen1));
     sim_.form.Click(MenuItem::PopupClose1);
-    EXPECT_EQ(Tabs(Strip::Explorer1), std::vector<std::string>{"PC?" + std::string(kComputer)});
-    // Newest first, each where it stood.
-    sim_.form.Click(MenuItem::PopupReopen1);
-    sim_.form.Click(MenuItem::PopupReopen1);
-    sim_.form.Click(MenuItem::PopupReopen1);  // none left: nothing
-    EXPECT_EQ(Tabs(Strip::Explorer1), (std::vector<std::string>{"B?C:\\Work\\B", "PC?" + std::string(kComputer),
-                                                                "A?C:\\Work\\A"}));
-    EXPECT_EQ(Tabs(Strip::Explorer2), std::vector<std::string>{});
-    // Only ten are kept.
+    EXPECT_EQ(Tabs(Strip::Explorer1), Lines{"A?C:\\Work\\A"});
+    // Newest first, each where it stood; none left: nothing.
+    for (int i = 0; i < 3; ++i) sim_.form.Click(MenuItem::PopupReopen1);
+    EXPECT_EQ(Tabs(Strip::Explorer1), dragged);
+    EXPECT_EQ(Tabs(Strip::Explorer2), Lines{});
+    // Only ten are kept, per pane.
     for (int i = 0; i < 11; ++i) {
         sim_.form.Click(MenuItem::FileAddTab2);
         form_.OnTabMouseDown(Strip::Explorer2, platform::kButtonMiddle, 0, 1, 0);
@@ -300,30 +229,26 @@ TEST_F(ExplorerPaneTest, TabsDraggedMiddleClickedReopenedDoubleClickedAndTheirTo
     for (int i = 0; i < 11; ++i) sim_.form.Click(MenuItem::PopupReopen2);
     EXPECT_EQ(sim_.form.TabCount(Strip::Explorer2), 10);
     // A double click adds a tab only on the strip's empty part.
-    form_.OnTabDoubleClick(Strip::Explorer1, x(2));
+    form_.OnTabDoubleClick(Strip::Explorer1, X(Strip::Explorer1, 2));
     EXPECT_EQ(sim_.form.TabCount(Strip::Explorer1), 3);
-    form_.OnTabDoubleClick(Strip::Explorer1, x(4) + 100);
-    EXPECT_EQ(Tabs(Strip::Explorer1).back(), "PC?" + std::string(kComputer));
+    form_.OnTabDoubleClick(Strip::Explorer1, X(Strip::Explorer1, 4) + 100);
     Close();
-    EXPECT_EQ(Setting("Tab", "1"), "B?C:\\Work\\B|PC?" + std::string(kComputer) + "|A?C:\\Work\\A|PC?" +
-                                       std::string(kComputer));
+    EXPECT_EQ(Settings("Tab", {"1"}), Lines{"B?C:\\Work\\B|A?C:\\Work\\A|" + kPC + "|" + kPC});
 }
 
 TEST_F(ExplorerPaneTest, FilesDroppedOnATabAreMovedOrWithCtrlAloneCopiedIntoItsFolder) {
     WriteSettings("[Tab]\n1=A?C:\\Work\\A|Root?C:\\");
     Start();
-    const double secondTab = sim_.form.TabWidth(Strip::Explorer1, 1) + 1;
     EXPECT_EQ(form_.OnTabDragOver(Strip::Explorer1, platform::kCtrlKey), 1);
     EXPECT_EQ(form_.OnTabDragOver(Strip::Explorer1, platform::kCtrlKey | platform::kShiftKey), 2);
     EXPECT_EQ(form_.OnTabDragOver(Strip::Apps, 0), 1);
     ForgetJournal();
     form_.OnTabDrop(Strip::Explorer1, true, {"D:\\x\\one.txt", "D:\\two"}, 0, 10, 0);
-    form_.OnTabDrop(Strip::Explorer1, true, {"D:\\x\\one.txt"}, platform::kCtrlKey, secondTab, 0);
+    form_.OnTabDrop(Strip::Explorer1, true, {"D:\\x\\one.txt"}, platform::kCtrlKey, X(Strip::Explorer1, 2), 0);
     form_.OnTabDrop(Strip::Explorer1, true, {"D:\\x\\one.txt"}, 0, 99999, 0);
     form_.OnTabDrop(Strip::Explorer1, false, {}, 0, 10, 0);
-    EXPECT_EQ(sim_.journal.lines, (std::vector<std::string>{"Move D:\\x\\one.txt > C:\\Work\\A\\one.txt",
-                                                            "Move D:\\two > C:\\Work\\A\\two",
-                                                            "Copy D:\\x\\one.txt > C:\\one.txt"}));
+    EXPECT_EQ(sim_.journal.lines, (Lines{"Move D:\\x\\one.txt > C:\\Work\\A\\one.txt", "Move D:\\two > C:\\Work\\A\\two",
+                                         "Copy D:\\x\\one.txt > C:\\one.txt"}));
 }
 
 }  // namespace

@@ -3,7 +3,8 @@
 // Velmora's main form on the simulated desktop, for the tests of the form and its panes.
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <algorithm>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,8 +14,10 @@
 
 namespace velmora::test {
 
+using platform::Control;
 using platform::MenuItem;
 using platform::Strip;
+using Lines = std::vector<std::string>;
 
 class FormFixture : public ::testing::Test {
 protected:
@@ -31,23 +34,47 @@ protected:
         for (char c : utf8) text += c == '\n' ? std::string("\r\n") : std::string(1, c);
         sim_.files.SetFile(kSettings, *sim_.codePage->FromUtf8(text));
     }
-    std::string Setting(std::string_view section, std::string_view key) {
-        return sim_.store.ReadString(kSettings, section, key).value_or("<none>");
+    Lines Settings(std::string_view section, std::initializer_list<std::string_view> keys) {
+        Lines out;
+        for (std::string_view key : keys) out.push_back(sim_.store.ReadString(kSettings, section, key).value_or("<none>"));
+        return out;
     }
     void Start() { sim_.form.Start(form_); }
     void Close() { sim_.form.RequestClose(); }
-    // The journal from here on.
     void ForgetJournal() { sim_.journal.lines.clear(); }
-    std::vector<std::string> Journal(std::string_view prefix = "") const { return sim_.journal.With(prefix); }
-    // Every tab of a strip as caption "?" tag.
-    std::vector<std::string> Tabs(Strip strip) const {
-        std::vector<std::string> out;
-        for (const auto& [caption, tag] : sim_.form.tabs[static_cast<std::size_t>(strip)]) out.push_back(caption + "?" + tag);
+    // The journal's lines that begin with any of the prefixes, in order.
+    Lines Journal(std::initializer_list<std::string_view> prefixes = {""}) const {
+        Lines out;
+        for (const std::string& line : sim_.journal.lines) {
+            if (std::ranges::any_of(prefixes, [&](auto p) { return line.starts_with(p); })) out.push_back(line);
+        }
         return out;
     }
-    // The pane's captured Explorer window and its file list.
+    Lines Tabs(Strip strip) const {  // caption "?" tag
+        Lines out;
+        for (const auto& [caption, tag] : sim_.form.tabs.at(static_cast<std::size_t>(strip))) {
+            out.push_back(caption + "?" + tag);
+        }
+        return out;
+    }
+    double X(Strip strip, int tab) {  // a point on the tab, the strip's tabs laid out from its left edge
+        double x = 1;
+        for (int before = 1; before < tab; ++before) x += sim_.form.TabWidth(strip, before);
+        return x;
+    }
     sim::WindowHandle ExplorerWindow(int pane) { return form_.explorerPane(pane).window().handle; }
     sim::Window& Win(sim::WindowHandle handle) { return *sim_.windows.Find(handle); }
+    template <class Number>
+    static std::string N(Number number) {  // whole, as the journal writes numbers
+        return std::to_string(static_cast<long long>(number));
+    }
+    // Where a window is moved to in a host area when placed at offsets x, y (twips), in whole pixels.
+    std::string Fitted(sim::WindowHandle window, Control area, int x, int y) {
+        const base::TwipsRect host = sim_.form.Bounds(area);
+        const double tpp = sim_.form.tpp;
+        return "MoveWindow " + N(window) + " " + N(x / tpp) + " " + N(y / tpp) + " " +
+               N((host.width - x) / tpp + 0.5) + " " + N((host.height - y) / tpp + 0.5);
+    }
 
     sim::Desktop sim_;
     shell::MainForm form_{sim_.desktop, sim_.store};
