@@ -24,7 +24,8 @@ const Window& Windows::Get(WindowHandle window) {
 
 bool Windows::Reparent(WindowHandle window, WindowHandle parent) {
     Window* data = Find(window);
-    if (!data || refuseParent || (parent != 0 && !Find(parent))) return false;
+    if (!data || parenting == Parenting::Refused || (parent != 0 && !Find(parent))) return false;
+    if (parenting == Parenting::Ignored) return true;
     std::erase(zOrder_, window);
     if (parent == 0) zOrder_.insert(zOrder_.begin(), window);
     data->parent = parent;

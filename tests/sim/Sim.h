@@ -109,7 +109,8 @@ public:
     // The next Create gets this number if no live window has it: a handle kept after its window died can then name
     // a stranger's window.
     WindowHandle reuseNext = 0;
-    bool refuseParent = false;  // every re-parenting is refused (an elevated program's window)
+    // An elevated program's window: re-parenting is refused, or said done and not done.
+    enum class Parenting { Taken, Refused, Ignored } parenting = Parenting::Taken;
 
 private:
     const Window& Get(WindowHandle window);  // a hidden, hung nobody for a handle of no window
@@ -350,6 +351,16 @@ private:
     Journal& journal_;
 };
 
+class Trace final : public platform::Trace {
+public:
+    explicit Trace(Journal& journal) : journal_(journal) {}
+    void Step(std::string_view what) override { journal_.Add("Step", what); }
+    void Wait(std::string_view what) override { journal_.Add("Wait", what); }
+
+private:
+    Journal& journal_;
+};
+
 // One machine with Velmora installed in kProgramFolder, wired together.
 struct Desktop {
     static constexpr const char* kProgramFolder = "C:\\Program Files\\Velmora";
@@ -365,6 +376,7 @@ struct Desktop {
     Processes processes{windows, clock, journal};
     Shell shell{journal};
     Form form{windows, journal};
+    Trace trace{journal};  // not in the desktop until a test puts it there
     settings::ProfileStore store{files, *codePage};
     platform::Desktop desktop;
 };

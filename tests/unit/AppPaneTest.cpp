@@ -50,11 +50,16 @@ protected:
 TEST_F(AppPaneTest, AProgramStartsMinimisedAndIsTakenInMaximisedWithItsTabAndFitted) {
     WriteSettings("[pos]\nX03=150\nY03=30");
     Start();
+    sim_.desktop.trace = &sim_.trace;
     form_.OnTabDrop(Strip::Apps, true, {"C:\\Docs\\a.txt", "C:\\Docs\\b.txt"}, 0, 0, 0);
     const std::string window = N(Hosted(0));
     const std::string start = "Start \"" + std::string(kEditor) + "\" \"C:\\Docs\\a.txt\" 6";
-    EXPECT_EQ(Journal({"Start", "SetParent " + window, "ShowWindow " + window}),
-              (Lines{start, "SetParent " + window + " " + N(sim_.form.frames[2]), "ShowWindow " + window + " 3"}));
+    // The trace marks each step as it ends, the waits apart.
+    EXPECT_EQ(Journal({"Step", "Wait", "Start", "SetParent " + window, "ShowWindow " + window}),
+              (Lines{"Step pick", start, "Step process created", "Wait input idle", "Wait settle",
+                     "Step window search", "Step answer check", "SetParent " + window + " " + N(sim_.form.frames[2]),
+                     "Step re-parented", "ShowWindow " + window + " 3", "Step maximised", "Step tab",
+                     "Step fitted"}));
     EXPECT_EQ(Journal({"MoveWindow " + window}).back(), Fitted(Hosted(0), Control::FrameApp2, 150, 30));
     EXPECT_EQ(Tabs(Strip::Apps), Lines{"a?" + window});
     // Of the frames only the application pane's takes files; a document whose program is no ".exe" is not started.
@@ -70,15 +75,18 @@ TEST_F(AppPaneTest, AProgramStartsMinimisedAndIsTakenInMaximisedWithItsTabAndFit
 struct RefusalCase {
     const char* name;
     sim::Program program;
-    bool refuseParent;
+    sim::Windows::Parenting parenting;
     std::string_view message;
 };
+
+constexpr auto kTaken = sim::Windows::Parenting::Taken, kRefused = sim::Windows::Parenting::Refused,
+               kIgnored = sim::Windows::Parenting::Ignored;
 
 class AppRefusalTest : public AppPaneTest, public ::testing::WithParamInterface<RefusalCase> {};
 
 TEST_P(AppRefusalTest, NoTabAndTheReasonSaid) {
     Start();
-    sim_.windows.refuseParent = GetParam().refuseParent;
+    sim_.windows.parenting = GetParam().parenting;
     Pick("C:\\Tools\\Other.exe", GetParam().program);
     EXPECT_EQ(Pane().Tabs().size(), 0u);
     EXPECT_EQ(sim_.form.messages, Lines{std::string(GetParam().message)});
@@ -87,12 +95,13 @@ TEST_P(AppRefusalTest, NoTabAndTheReasonSaid) {
 
 INSTANTIATE_TEST_SUITE_P(
     Programs, AppRefusalTest,
-    ::testing::Values(RefusalCase{"ExitsAtOnce", {sim::Program::ExitsAtOnce}, false, AppPane::kNotFoundMessage},
-                      RefusalCase{"Untitled", {sim::Program::Untitled}, false, AppPane::kNotFoundMessage},
-                      RefusalCase{"OwnedOnly", {sim::Program::OwnedOnly}, false, AppPane::kNotFoundMessage},
-                      RefusalCase{"TooSlow", {sim::Program::Normal, 10300}, false, AppPane::kNotFoundMessage},
-                      RefusalCase{"Hung", {sim::Program::Hung}, false, AppPane::kNotRespondingMessage},
-                      RefusalCase{"Elevated", {}, true, AppPane::kRefusedMessage}),
+    ::testing::Values(RefusalCase{"ExitsAtOnce", {sim::Program::ExitsAtOnce}, kTaken, AppPane::kNotFoundMessage},
+                      RefusalCase{"Untitled", {sim::Program::Untitled}, kTaken, AppPane::kNotFoundMessage},
+                      RefusalCase{"OwnedOnly", {sim::Program::OwnedOnly}, kTaken, AppPane::kNotFoundMessage},
+                      RefusalCase{"TooSlow", {sim::Program::Normal, 10300}, kTaken, AppPane::kNotFoundMessage},
+                      RefusalCase{"Hung", {sim::Program::Hung}, kTaken, AppPane::kNotRespondingMessage},
+                      RefusalCase{"Elevated", {}, kRefused, AppPane::kRefusedMessage},
+                      RefusalCase{"ElevatedSaysDone", {}, kIgnored, AppPane::kRefusedMessage}),
     [](const auto& info) { return info.param.name; });
 
 TEST_F(AppPaneTest, TheLauncherReadsThePathAgainAndMissingOrEmptyPathsStartNothingNorDoesAMissingBootProgram) {
@@ -130,6 +139,10 @@ TEST_F(AppPaneTest, OneStartAtATimeAndNoCloseWhileItWaits) {
 
 TEST_F(AppPaneTest, TabsBringForwardTakeOutAndClose) {
     Start();
+    // An empty strip: no tab to bring forward, nothing to open a menu on.
+    sim_.form.SelectTab(Strip::Apps, 0);
+    form_.OnTabMouseDown(Strip::Apps, platform::kButtonRight, 0, 1, 0);
+    EXPECT_EQ(Journal({"SetForegroundWindow", "ShowPopup"}), Lines{});
     Pick(kEditor);
     Pick(kEditor);
     const auto first = Hosted(0);
