@@ -35,6 +35,7 @@ public:
     void OnMenu(platform::MenuItem) override { log.push_back("menu"); }
     void OnTabClick(Strip strip) override { log.push_back("click " + std::to_string(static_cast<int>(strip))); }
     void OnTabMouseDown(Strip, int buttons, int, double, double) override { Log("down", buttons); }
+    void OnTabDragged(Strip, int from, int gap) override { Log("dragged " + std::to_string(from), gap); }
     void OnSplitMouseDown(int, int buttons, double, double) override { Log("split down", buttons); }
     void OnSplitMouseUp(int, int buttons, double, double) override { Log("split up", buttons); }
     bool refuseEnd = false;
@@ -62,6 +63,8 @@ public:
     void OnComboClick() override {}
     void OnSplitMouseMove(int, int, double, double) override {}
     void OnTimer() override {}
+    void OnTabDoubleClick(Strip, double) override {}
+    std::string OnTabTooltip(Strip, int) override { return {}; }
 };
 
 class Win32MainWindowTest : public testing::Test {
