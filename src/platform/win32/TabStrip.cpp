@@ -21,6 +21,23 @@ constexpr UINT_PTR kTool = 1;
 
 bool EscapeDown() { return (GetAsyncKeyState(VK_ESCAPE) & 0x8000) != 0; }
 
+// The insertion mark: a bar in the text colour, dark on a light face (the frame colour of a black rectangle is light
+// grey under Wine). Nothing to handle: the default procedure paints the class's background.
+constexpr wchar_t kMarkClass[] = L"VelmoraTabMark";
+
+HWND CreateMark(HWND parent, HINSTANCE instance) {
+    WNDCLASSEXW existing{sizeof(existing)};
+    if (!GetClassInfoExW(instance, kMarkClass, &existing)) {
+        WNDCLASSEXW mark{sizeof(mark)};
+        mark.lpfnWndProc = DefWindowProcW;
+        mark.hInstance = instance;
+        mark.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOWTEXT + 1);
+        mark.lpszClassName = kMarkClass;
+        RegisterClassExW(&mark);
+    }
+    return CreateWindowExW(0, kMarkClass, nullptr, WS_CHILD, 0, 0, 0, 0, parent, nullptr, instance, nullptr);
+}
+
 }  // namespace
 
 TabStrip::TabStrip(HWND parent, int id, bool visible, Events events)
@@ -31,8 +48,7 @@ TabStrip::TabStrip(HWND parent, int id, bool visible, Events events)
       events_(std::move(events)) {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     // The insertion mark is the strip's sibling, above it, not its child: the control paints over its children.
-    mark_ = CreateWindowExW(0, L"STATIC", nullptr, WS_CHILD | SS_BLACKRECT, 0, 0, 0, 0, parent, nullptr, instance,
-                            nullptr);
+    mark_ = CreateMark(parent, instance);
     // Paths hold "&" and tabs, which a tooltip would take for a mnemonic or the end of the text.
     tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, instance,
