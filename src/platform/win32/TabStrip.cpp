@@ -50,13 +50,15 @@ TabStrip::TabStrip(HWND parent, int id, bool visible, Events events)
     // The insertion mark is the strip's sibling, above it, not its child: the control paints over its children.
     mark_ = CreateMark(parent, instance);
     // Paths hold "&" and tabs, which a tooltip would take for a mnemonic or the end of the text.
-    tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, instance,
-                               nullptr);
+    tooltip_ =
+        CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, instance, nullptr);
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof(tool);
     tool.hwnd = window_;
     tool.uId = kTool;
+    // A click on a tip shown goes on to the strip beneath it.
+    tool.uFlags = TTF_TRANSPARENT;
     tool.lpszText = LPSTR_TEXTCALLBACKW;
     SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     hook_.Install(window_, this, &TabStrip::OnMessage);
@@ -68,8 +70,9 @@ void TabStrip::OnNotify(const NMHDR& header) {
 
 LRESULT TabStrip::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-    // The tooltip learns of the mouse from here (the wheel's message, beyond these, has screen coordinates).
-    if (message >= WM_MOUSEMOVE && message <= WM_MBUTTONDBLCLK && !(press_ && press_->dragging)) {
+    // The tooltip learns of the mouse from here (the wheel's message, beyond these, has screen coordinates), but not
+    // while the left button holds a tab: no tip is to come up over a drag.
+    if (message >= WM_MOUSEMOVE && message <= WM_MBUTTONDBLCLK && !press_) {
         if (message == WM_MOUSEMOVE) TrackHover(at);
         MSG relayed{window_, message, wParam, lParam, 0, {}};
         SendMessageW(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
@@ -87,6 +90,12 @@ LRESULT TabStrip::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_LBUTTONDBLCLK:
             if (events_.doubleClick) events_.doubleClick(at);
             break;
+        case WM_NCHITTEST: {
+            // The control lets the mouse through its empty part to the window beneath; the form's strip takes it
+            // there too (a double click there adds a tab).
+            const LRESULT hit = hook_.Default(message, wParam, lParam);
+            return hit == HTTRANSPARENT ? HTCLIENT : hit;
+        }
         case WM_MOUSEMOVE:
             if (press_) OnDragMove(wParam, at);
             if (press_ && press_->dragging) return 0;
@@ -153,7 +162,7 @@ void TabStrip::OnDragMove(WPARAM wParam, POINT at) {
             std::abs(at.y - press_->at.y) <= GetSystemMetrics(SM_CYDRAG) / 2)
             return;
         press_->dragging = true;
-        SendMessageW(tooltip_, TTM_POP, 0, 0);
+        SendMessageW(tooltip_, TTM_ACTIVATE, FALSE, 0);
         SetTimer(window_, kEscapeTimer, kEscapePollMs, nullptr);
     }
     if (events_.gapAt) ShowMark(events_.gapAt(at.x));
@@ -167,6 +176,7 @@ void TabStrip::EndPress(bool drop, POINT at) {
     KillTimer(window_, kEscapeTimer);
     ShowWindow(mark_, SW_HIDE);
     if (GetCapture() == window_) ReleaseCapture();
+    if (press.dragging) SendMessageW(tooltip_, TTM_ACTIVATE, TRUE, 0);
     if (drop && press.dragging && press.changes == changes_ && !EscapeDown() && events_.gapAt && events_.dragged)
         events_.dragged(press.tab, events_.gapAt(at.x));
 }
