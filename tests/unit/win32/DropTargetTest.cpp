@@ -1,5 +1,4 @@
-// The drop target fed by a data object of the test's own, as the platform's
-// drag loop would feed it, with the handlers of both programs' kinds.
+// The drop target fed as the platform's drag loop would feed it, with the handlers of both programs' kinds.
 #include <gtest/gtest.h>
 
 #include "platform/win32/kit/DropTarget.h"
@@ -9,47 +8,11 @@
 #include <shlobj.h>
 // clang-format on
 
-#include <cstring>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace velmora::win32 {
 namespace {
-
-// Holds a list of two files (CF_HDROP) or nothing; lives on the test's stack and answers only what a drop target asks.
-struct FileListData final : IDataObject {
-    explicit FileListData(bool files) : hasFiles(files) {}
-    HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override {
-        if (QueryGetData(format) != S_OK) return DV_E_FORMATETC;
-        const std::wstring_view list{L"C:\\資料\\a.txt\0C:\\b\0", 17};
-        *medium = {TYMED_HGLOBAL, {}, nullptr};
-        medium->hGlobal = GlobalAlloc(GHND, sizeof(DROPFILES) + (list.size() + 1) * sizeof(wchar_t));
-        auto* drop = static_cast<DROPFILES*>(GlobalLock(medium->hGlobal));
-        drop->pFiles = sizeof(DROPFILES);
-        drop->fWide = TRUE;
-        std::memcpy(drop + 1, list.data(), list.size() * sizeof(wchar_t));
-        GlobalUnlock(medium->hGlobal);
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* format) override {
-        return hasFiles && format->cfFormat == CF_HDROP && (format->tymed & TYMED_HGLOBAL) ? S_OK : DV_E_FORMATETC;
-    }
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override {
-        return *object = nullptr, E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return E_NOTIMPL; }
-
-    bool hasFiles;
-};
 
 using Lists = std::vector<std::vector<std::string>>;
 constexpr DWORD kNone = DROPEFFECT_NONE, kCopy = DROPEFFECT_COPY, kMove = DROPEFFECT_MOVE, kLink = DROPEFFECT_LINK;
@@ -73,12 +36,20 @@ TEST(DropTargetTest, ShowsAndDropsWithTheFirstWantedEffectTheSourceAllows) {
         {"only a link offered", true, 0, 0, kLink, kNone, kLink},
         {"no file list", false, 0, 0, kCopy | kMove, kMove, kNone},
     };
-    const std::vector<std::string> files{"C:\\資料\\a.txt", "C:\\b"};
+    // The data of a drag of two files from a shell folder; the cases without a file list bring no data at all.
+    const OleApartment ole;
+    PIDLIST_ABSOLUTE paths[] = {SHSimpleIDListFromPath(L"C:\\資料\\a.txt"), SHSimpleIDListFromPath(L"C:\\資料\\b"),
+                                SHSimpleIDListFromPath(L"C:\\資料")};
+    PCUIDLIST_RELATIVE items[] = {ILFindLastID(paths[0]), ILFindLastID(paths[1])};
+    ComPtr<IDataObject> fileList;
+    ASSERT_EQ(CIDLData_CreateFromIDArray(paths[2], 2, items, fileList.Put()), S_OK);
+    for (PIDLIST_ABSOLUTE path : paths) ILFree(path);
+    const std::vector<std::string> files{"C:\\資料\\a.txt", "C:\\資料\\b"};
     HWND window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 100, 50, 300, 200, nullptr, nullptr,
                                   GetModuleHandleW(nullptr), nullptr);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        FileListData data(c.files);
+        IDataObject* data = c.files ? fileList.Get() : nullptr;
         std::vector<DropInfo> drops;
         Lists taken;
         for (bool path : {false, true}) {
@@ -90,9 +61,9 @@ TEST(DropTargetTest, ShowsAndDropsWithTheFirstWantedEffectTheSourceAllows) {
                                                         return drop.effect;
                                                     }});
             DWORD entered = c.allowed, over = c.allowed, dropped = c.allowed;
-            ASSERT_EQ(target->DragEnter(&data, MK_LBUTTON | c.keys, {110, 60}, &entered), S_OK);
+            ASSERT_EQ(target->DragEnter(data, MK_LBUTTON | c.keys, {110, 60}, &entered), S_OK);
             target->DragOver(MK_LBUTTON | c.keys, {120, 70}, &over);
-            ASSERT_EQ(target->Drop(&data, c.keys, {130, 80}, &dropped), S_OK);
+            ASSERT_EQ(target->Drop(data, c.keys, {130, 80}, &dropped), S_OK);
             const DWORD expected = path ? c.path : c.strip;
             EXPECT_TRUE(entered == expected && over == expected && dropped == expected)
                 << path << ": " << entered << over << dropped;

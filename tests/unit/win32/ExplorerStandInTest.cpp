@@ -12,7 +12,6 @@
 #include "explorer/ExplorerPane.h"
 #include "platform/win32/ExplorerStandIn.h"
 #include "platform/win32/Win32WindowManager.h"
-#include "platform/win32/kit/Com.h"
 #include "platform/win32/kit/HandleCast.h"
 #include "platform/win32/kit/WinString.h"
 
