@@ -24,15 +24,13 @@ TEST(DropTargetTest, ShowsAndDropsWithTheFirstWantedEffectTheSourceAllows) {
     struct Case {
         const char* what;
         bool files;
-        DWORD keys;
         int shift;
-        DWORD allowed;
-        DWORD strip, path;  // the effect shown and dropped with
+        DWORD keys, allowed, strip, path;  // strip and path: the effect shown and dropped with
     };
     const Case cases[] = {
-        {"no Ctrl asks a move", true, MK_SHIFT | MK_ALT, 1 | 4, kCopy | kMove | kLink, kMove, kCopy},
+        {"no Ctrl asks a move", true, 1 | 4, MK_SHIFT | MK_ALT, kCopy | kMove | kLink, kMove, kCopy},
         {"a move the source refuses", true, 0, 0, kCopy, kNone, kCopy},
-        {"only a move offered", true, MK_CONTROL, 2, kMove, kNone, kNone},
+        {"only a move offered", true, 2, MK_CONTROL, kMove, kNone, kNone},
         {"only a link offered", true, 0, 0, kLink, kNone, kLink},
         {"no file list", false, 0, 0, kCopy | kMove, kMove, kNone},
     };

@@ -76,7 +76,6 @@ TEST_F(ExplorerStandInTest, NavigatesByNumberOrPathStaysOnARefusalAndQuits) {
         if (expected) shown = expected;
         EXPECT_EQ(explorer_->FolderPath(), shown);
     }
-    EXPECT_FALSE(explorer_->ShowBrowserBar("not a class id", true));
     ASSERT_TRUE(explorer_->Quit());
     EXPECT_FALSE(IsWindow(window_) || explorer_->FolderPath());
 }

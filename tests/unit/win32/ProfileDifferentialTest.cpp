@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -63,13 +62,8 @@ protected:
     void TearDown() override {
         for (const std::string& path : {ours_, theirs_}) DeleteFileW(Widen(path).c_str());
     }
-    static std::string TempFile(const wchar_t* name) {
-        return Narrow(
-            (std::filesystem::temp_directory_path() / (std::to_wstring(GetCurrentProcessId()) + name)).wstring());
-    }
-
-    const std::string ours_ = TempFile(L"-ours.ini");
-    const std::string theirs_ = TempFile(L"-platform.ini");
+    const std::string ours_ = ::testing::TempDir() + "velmora-ours.ini";
+    const std::string theirs_ = ::testing::TempDir() + "velmora-platform.ini";
     std::unique_ptr<settings::FileSystem> files_ = settings::MakeHostFileSystem();
     std::unique_ptr<settings::CodePage> codePage_ = settings::MakeHostCodePage();
     settings::ProfileStore store_{*files_, *codePage_};
