@@ -131,7 +131,16 @@ void ExplorerPane::ApplyListStyle() {
 
 void ExplorerPane::ApplyListStyle(WindowHandle window) {
     platform::WindowManager& windows = desktop_.windows;
-    const WindowHandle list = FindFileList(windows, window);
+    // The walk down the window chain is the dearest part of a timer tick: the list found last is kept while it is
+    // still there under the same view (the shell makes a new list, and destroys the old one, on every navigation).
+    const bool kept = list_ != 0 && listWindow_ == window && windows.IsWindow(list_) &&
+                      windows.GetParent(list_) == listParent_;
+    if (!kept) {
+        list_ = FindFileList(windows, window);
+        listParent_ = list_ != 0 ? windows.GetParent(list_) : 0;
+        listWindow_ = window;
+    }
+    const WindowHandle list = list_;
     // Right after creation, or between two navigations, there is no list yet.
     if (list == 0) return;
     // Read at every call: the settings program may have changed them meanwhile.

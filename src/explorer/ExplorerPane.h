@@ -95,6 +95,10 @@ private:
     platform::Strip strip_;
     std::unique_ptr<platform::ExplorerWindow> explorer_;
     hosting::HostedWindow window_;
+    // The file list found last in which window, and its parent then.
+    platform::WindowHandle list_ = 0;
+    platform::WindowHandle listParent_ = 0;
+    platform::WindowHandle listWindow_ = 0;
     // popupTabIndex of this strip: 1-based, 0 for none.
     int popupTab_ = 0;
 };
