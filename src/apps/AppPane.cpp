@@ -80,7 +80,9 @@ void AppPane::OpenInPane(const std::string& path) {
     window.AddTab(Strip::Apps, base::FileTitle(path));
     window.SetTabTag(Strip::Apps, window.TabCount(Strip::Apps), std::to_string(captured.handle));
     tabs_.push_back(captured);
+    if (desktop_.trace) desktop_.trace->Step("tab");
     Fit();
+    if (desktop_.trace) desktop_.trace->Step("fitted");
 }
 
 hosting::HostedWindow AppPane::StartAppWindow(const std::string& path) {
@@ -90,6 +92,11 @@ hosting::HostedWindow AppPane::StartAppWindow(const std::string& path) {
         bool& flag;
         ~Done() { flag = false; }
     } done{starting_};
+    platform::Trace* trace = desktop_.trace;
+    auto step = [trace](std::string_view what) {
+        if (trace) trace->Step(what);
+    };
+    step("pick");
 
     const std::optional<std::string> commandLine = LaunchCommandLine(path, desktop_.processes);
     if (!commandLine) return {};
@@ -97,11 +104,15 @@ hosting::HostedWindow AppPane::StartAppWindow(const std::string& path) {
     const std::unique_ptr<platform::RunningProcess> process =
         desktop_.processes.Start(*commandLine, platform::kShowMinimizedNoActivate);
     if (!process) return {};
+    step("process created");
     // A program that never gets ready for input still gets looked for once the wait runs out.
     desktop_.processes.WaitForInputIdle(*process, kInputIdleTimeoutMs);
+    if (trace) trace->Wait("input idle");
     WaitMilliseconds(kSettleMs);
+    if (trace) trace->Wait("settle");
 
     const hosting::HostedWindow found = FindStartedWindow(process->ProcessId());
+    step("window search");
     if (found.handle == 0) {
         // The program stays running where it is; only we could not find its window.
         Tell(kNotFoundMessage);
@@ -111,13 +122,16 @@ hosting::HostedWindow AppPane::StartAppWindow(const std::string& path) {
         Tell(kNotRespondingMessage);
         return {};
     }
+    step("answer check");
     // The platform refuses a program running with higher rights than ours; a window that is not inside the pane
     // is no capture, and a tab for it would claim what we do not hold.
     if (!pane_.Adopt(found.handle)) {
         Tell(kRefusedMessage);
         return {};
     }
+    step("re-parented");
     desktop_.windows.ShowWindow(found.handle, platform::kShowMaximized);
+    step("maximised");
     return found;
 }
 

@@ -6,6 +6,7 @@
 #include "platform/MainWindow.h"
 #include "platform/Processes.h"
 #include "platform/Shell.h"
+#include "platform/Trace.h"
 #include "platform/WindowManager.h"
 
 namespace velmora::platform {
@@ -24,6 +25,7 @@ struct Desktop {
     settings::FileSystem& files;
     settings::CodePage& codePage;
     ProgramInfo program;
+    Trace* trace = nullptr;  // set only while a timing trace is asked for
 };
 
 }  // namespace velmora::platform

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string_view>
+
+namespace velmora::platform {
+
+// An opt-in timing trace of the steps of a start and capture, for measuring Velmora's own part of a launcher pick:
+// each step is marked as it ends; a wait is marked as one, so that it can be counted apart. Off unless the user's
+// environment asks for it.
+class Trace {
+public:
+    virtual ~Trace() = default;
+    virtual void Step(std::string_view what) = 0;
+    virtual void Wait(std::string_view what) = 0;
+};
+
+}  // namespace velmora::platform
