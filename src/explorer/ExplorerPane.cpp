@@ -51,6 +51,14 @@ std::uint32_t ListStyleFor(std::uint32_t current, bool gridLines, bool fullRowSe
     return style;
 }
 
+ListFlags ReadListFlags(const settings::IniFile& settings) {
+    using settings::keys::Grid;
+    using settings::keys::LineSel;
+    // Polled: the timer asks twice a second, and the file is looked at only when it may have changed.
+    return {settings.PollInt(Grid.section, Grid.key, Grid.defaultValue) != 0,
+            settings.PollInt(LineSel.section, LineSel.key, LineSel.defaultValue) != 0};
+}
+
 WindowHandle FindFileList(platform::WindowManager& windows, WindowHandle explorerWindow) {
     // A search below nothing finds nothing: asked with no parent, the platform would search the top-level windows
     // instead.
@@ -102,7 +110,7 @@ void ExplorerPane::PrepareExplorerWindow() {
     explorer_->Navigate2(kComputerFolder);
     explorer_->ShowBrowserBar(kFolderTreeBar, true);
     if (const std::optional<WindowHandle> hwnd = explorer_->Hwnd()) window_ = hosting::HostedWindow::Of(desktop_.windows, *hwnd);
-    if (const std::optional<WindowHandle> hwnd = explorer_->Hwnd()) ApplyListStyle(*hwnd);
+    if (const std::optional<WindowHandle> hwnd = explorer_->Hwnd()) ApplyListStyle(*hwnd, ReadListFlags(settings_));
     // Re-parenting and showing wait for the window's thread: a shell that does not answer would freeze ours.
     if (window_.handle != 0 && window_.Answers(desktop_.windows)) {
         desktop_.windows.SetParent(window_.handle, pane_.Frame());
@@ -125,11 +133,11 @@ void ExplorerPane::Release() {
 
 // --- Display flags ----------------------------------------------------------------------------------------------
 
-void ExplorerPane::ApplyListStyle() {
-    if (IsLive()) ApplyListStyle(window_.handle);
+void ExplorerPane::ApplyListStyle(const ListFlags& flags) {
+    if (IsLive()) ApplyListStyle(window_.handle, flags);
 }
 
-void ExplorerPane::ApplyListStyle(WindowHandle window) {
+void ExplorerPane::ApplyListStyle(WindowHandle window, const ListFlags& flags) {
     platform::WindowManager& windows = desktop_.windows;
     // The walk down the window chain is the dearest part of a timer tick: the list found last is kept while it is
     // still there under the same view (the shell makes a new list, and destroys the old one, on every navigation).
@@ -143,13 +151,10 @@ void ExplorerPane::ApplyListStyle(WindowHandle window) {
     const WindowHandle list = list_;
     // Right after creation, or between two navigations, there is no list yet.
     if (list == 0) return;
-    // Read at every call: the settings program may have changed them meanwhile.
-    const bool grid = settings::ReadSetting(settings_, settings::keys::Grid) != 0;
-    const bool lineSelect = settings::ReadSetting(settings_, settings::keys::LineSel) != 0;
     // A list that did not answer in time: its style is unknown, and writing one built on 0 would clear the others.
     const std::optional<std::uint32_t> current = windows.GetListViewExtendedStyle(list);
     if (!current) return;
-    const std::uint32_t wanted = ListStyleFor(*current, grid, lineSelect);
+    const std::uint32_t wanted = ListStyleFor(*current, flags.gridLines, flags.fullRowSelect);
     // Setting the style repaints the list; twice a second that would flicker.
     if (wanted != *current) windows.SetListViewExtendedStyle(list, wanted);
 }

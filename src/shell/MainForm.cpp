@@ -174,8 +174,10 @@ void MainForm::FitHostedWindows() {
 }
 
 void MainForm::ApplyListStyles() {
-    explorers_[0].ApplyListStyle();
-    explorers_[1].ApplyListStyle();
+    // Read at every call, once for both panes: the settings program may have changed them meanwhile.
+    const explorer::ListFlags flags = explorer::ReadListFlags(settings_);
+    explorers_[0].ApplyListStyle(flags);
+    explorers_[1].ApplyListStyle(flags);
 }
 
 // --- Closing ----------------------------------------------------------------------------------------------------
