@@ -74,7 +74,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     shell::MainForm form(desktop, store);
     window.SetEvents(&form);
     if (!window.LoadAndShow()) return 0;
-    if (trace) trace->Step("shown");
+    if (trace) trace->Step("shown and painted");
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);

@@ -100,22 +100,32 @@ bool ExplorerPane::Capture() {
     explorer_.reset();
     explorer_ = desktop_.explorers.Create();
     if (!explorer_) return false;
+    Mark("Explorer object made");
     PrepareExplorerWindow();
     if (window_.handle != 0 && window_.Answers(desktop_.windows)) pane_.Place(window_.handle);
+    Mark("Explorer window placed");
     return true;
+}
+
+void ExplorerPane::Mark(std::string_view step) const {
+    if (desktop_.trace) desktop_.trace->Step(step);
 }
 
 void ExplorerPane::PrepareExplorerWindow() {
     // Each step stands alone: a window that refuses one of them is still better than none.
     explorer_->Navigate2(kComputerFolder);
+    Mark("Explorer navigated");
     explorer_->ShowBrowserBar(kFolderTreeBar, true);
+    Mark("Explorer folder tree shown");
     if (const std::optional<WindowHandle> hwnd = explorer_->Hwnd()) window_ = hosting::HostedWindow::Of(desktop_.windows, *hwnd);
     if (const std::optional<WindowHandle> hwnd = explorer_->Hwnd()) ApplyListStyle(*hwnd, ReadListFlags(settings_));
+    Mark("Explorer list styled");
     // Re-parenting and showing wait for the window's thread: a shell that does not answer would freeze ours.
     if (window_.handle != 0 && window_.Answers(desktop_.windows)) {
         desktop_.windows.SetParent(window_.handle, pane_.Frame());
         desktop_.windows.ShowWindow(window_.handle, platform::kShowMaximized);
     }
+    Mark("Explorer window re-parented and maximised");
     explorer_->SetCurrentViewMode(kDetailsView);
     explorer_->SetVisible(true);
 }

@@ -93,6 +93,8 @@ private:
     // Sets up a new Explorer window; an error in one step skips only that step.
     void PrepareExplorerWindow();
     void ApplyListStyle(platform::WindowHandle window, const ListFlags& flags);
+    // A step of the capture, for the timing trace when there is one.
+    void Mark(std::string_view step) const;
     int TabAt(double x);
     // The tab the popup menu was opened on, once; 0 for none.
     int TakePopupTab();
