@@ -51,12 +51,11 @@ std::uint32_t ListStyleFor(std::uint32_t current, bool gridLines, bool fullRowSe
     return style;
 }
 
-ListFlags ReadListFlags(const settings::IniFile& settings) {
-    using settings::keys::Grid;
-    using settings::keys::LineSel;
-    // Polled: the timer asks twice a second, and the file is looked at only when it may have changed.
-    return {settings.PollInt(Grid.section, Grid.key, Grid.defaultValue) != 0,
-            settings.PollInt(LineSel.section, LineSel.key, LineSel.defaultValue) != 0};
+ListFlags ReadListFlags(const settings::IniFile& settings, bool polled) {
+    const auto read = [&](const settings::SettingKey& key) {
+        return polled ? settings.PollInt(key.section, key.key, key.defaultValue) : settings::ReadSetting(settings, key);
+    };
+    return {read(settings::keys::Grid) != 0, read(settings::keys::LineSel) != 0};
 }
 
 WindowHandle FindFileList(platform::WindowManager& windows, WindowHandle explorerWindow) {
@@ -118,7 +117,7 @@ void ExplorerPane::PrepareExplorerWindow() {
     explorer_->ShowBrowserBar(kFolderTreeBar, true);
     Mark("Explorer folder tree shown");
     if (const std::optional<WindowHandle> hwnd = explorer_->Hwnd()) window_ = hosting::HostedWindow::Of(desktop_.windows, *hwnd);
-    if (const std::optional<WindowHandle> hwnd = explorer_->Hwnd()) ApplyListStyle(*hwnd, ReadListFlags(settings_));
+    if (const std::optional<WindowHandle> hwnd = explorer_->Hwnd()) ApplyListStyle(*hwnd, ReadListFlags(settings_, false));
     Mark("Explorer list styled");
     // Re-parenting and showing wait for the window's thread: a shell that does not answer would freeze ours.
     if (window_.handle != 0 && window_.Answers(desktop_.windows)) {

@@ -30,12 +30,13 @@ inline constexpr std::uint32_t kFullRowSelectStyle = 0x20;
 std::uint32_t ListStyleFor(std::uint32_t current, bool gridLines, bool fullRowSelect);
 
 // The display flags of the file lists (Grid and LineSel), as the settings hold them now; the settings program may
-// change them at any time.
+// change them at any time. Polled (the timer's reads twice a second), the file is looked at only when it may have
+// changed; the first poll sets up what tells (on Windows a watch on the file's folder).
 struct ListFlags {
     bool gridLines = false;
     bool fullRowSelect = false;
 };
-ListFlags ReadListFlags(const settings::IniFile& settings);
+ListFlags ReadListFlags(const settings::IniFile& settings, bool polled);
 
 // The file list (SysListView32) inside an Explorer window, found the way the shell's own windows nest it; 0 while
 // there is none.

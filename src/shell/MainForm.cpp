@@ -177,7 +177,7 @@ void MainForm::FitHostedWindows() {
 
 void MainForm::ApplyListStyles() {
     // Read at every call, once for both panes: the settings program may have changed them meanwhile.
-    const explorer::ListFlags flags = explorer::ReadListFlags(settings_);
+    const explorer::ListFlags flags = explorer::ReadListFlags(settings_, true);
     explorers_[0].ApplyListStyle(flags);
     explorers_[1].ApplyListStyle(flags);
 }
