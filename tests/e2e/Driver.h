@@ -118,19 +118,6 @@ inline HWND TopLevel(const wchar_t* className, DWORD processId = 0) {
     return nullptr;
 }
 
-// The title and text of the message box ("#32770") the process shows, which is then answered OK; empty when none
-// shows in time.
-inline std::wstring AnswerBox(DWORD processId, DWORD timeoutMs = 15000) {
-    HWND box = nullptr;
-    if (!WaitFor([&] { return (box = TopLevel(L"#32770", processId)) != nullptr; }, timeoutMs)) return {};
-    std::wstring shown = Text(box);
-    for (HWND child = nullptr; (child = FindWindowExW(box, child, L"Static", nullptr)) != nullptr;)
-        shown += Text(child).empty() ? L"" : L": " + Text(child);
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
-    WaitFor([&] { return !IsWindow(box); }, 5000);
-    return shown;
-}
-
 // Real input through the system's queue; Wine's keyboard follows the pointer.
 inline void Input(INPUT input) {
     SendInput(1, &input, sizeof(input));
@@ -272,15 +259,14 @@ public:
         WaitFor([&] { return shown() || WaitForExit(0); }, 20000);
         Sync();
     }
-    // Ends the program, and what a test started and left running: fixtures, and the Option.exe Velmora starts.
+    // Ends the program, and what a test started and left running: fixtures, and the Option.exe Velmora starts. (Not
+    // through a job: Velmora may be the one to start Wine's own processes, such as its desktop.)
     ~Program() {
-        TerminateProcess(process_.hProcess, 99);
-        WaitForSingleObject(process_.hProcess, 5000);
-        CloseHandle(process_.hProcess);
         HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
         PROCESSENTRY32W entry{sizeof(entry)};
         for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
-            if (wcsncmp(entry.szExeFile, L"fixture_", 8) != 0 && lstrcmpiW(entry.szExeFile, L"Option.exe") != 0)
+            if (entry.th32ProcessID != Id() && wcsncmp(entry.szExeFile, L"fixture_", 8) != 0 &&
+                lstrcmpiW(entry.szExeFile, L"Option.exe") != 0)
                 continue;
             HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID);
             TerminateProcess(process, 99);
@@ -288,6 +274,7 @@ public:
             CloseHandle(process);
         }
         CloseHandle(snapshot);
+        CloseHandle(process_.hProcess);
     }
 
     HWND Main() const { return main_; }
