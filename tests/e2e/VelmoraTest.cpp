@@ -31,7 +31,7 @@ TEST(VelmoraTest, ASessionOfTabsDropsSettingsAndCapturedProgramsEndsSavedWithEve
     namespace option = win32::option_ids;
     Folder work, source({L"moved.txt", L"copied.txt"}), apps({L"tool.exe"});
     std::wstring launcher;
-    for (const std::wstring name : {L"メモ帳", L"B", L"C_refuses"}) {
+    for (const std::wstring name : {L"メモ帳", L"B", L"C_refuses", L"D_hung", L"E_exits"}) {
         const std::wstring program = apps / (L"fixture_" + name + L".exe");
         CopyFileW((BinaryFolder() + L"\\fixtures\\fixture_app.exe").c_str(), program.c_str(), FALSE);
         launcher += name + L"=" + program + L"\r\n";
@@ -130,7 +130,7 @@ TEST(VelmoraTest, ASessionOfTabsDropsSettingsAndCapturedProgramsEndsSavedWithEve
     EXPECT_EQ(velmora.Read(L"pos", L"Y01"), L"195");
     // Taken over at once: the launcher has the new entry; the new hotkey works while another program has the focus,
     // and leaves it there; the old one is gone.
-    EXPECT_TRUE(WaitFor([&] { return Send(velmora.Control(ids::kCboApp), CB_GETCOUNT) == 4; }));
+    EXPECT_TRUE(WaitFor([&] { return Send(velmora.Control(ids::kCboApp), CB_GETCOUNT) == 6; }));
     HWND other = CreateWindowExW(0, L"Static", L"other", WS_POPUP | WS_VISIBLE, 300, 300, 300, 200, nullptr, nullptr,
                                  nullptr, nullptr);
     MoveTo(Centre(other));
@@ -156,8 +156,9 @@ TEST(VelmoraTest, ASessionOfTabsDropsSettingsAndCapturedProgramsEndsSavedWithEve
         ClientToScreen(list, &at);
         const size_t tabs = Tabs(apl).size();
         Click(at);
-        EXPECT_TRUE(WaitFor([&] { return Tabs(apl).size() == tabs + 1; }, 15000)) << entry;
-        return Hosted(velmora, 2);
+        const auto taken = [&] { return Tabs(apl).size() == tabs + 1; };
+        WaitFor([&] { return taken() || TopLevel(L"#32770", velmora.Id()); }, 15000);
+        return taken() ? Hosted(velmora, 2) : nullptr;
     };
     std::vector<HWND> windows;  // captured, in the order of their tabs
     std::vector<HANDLE> processes;
@@ -167,9 +168,19 @@ TEST(VelmoraTest, ASessionOfTabsDropsSettingsAndCapturedProgramsEndsSavedWithEve
         GetWindowThreadProcessId(windows.back(), &id);
         processes.push_back(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
     }
+    // A program whose window does not answer, and one that shows none, leave no tab but a message.
+    const std::pair<int, std::wstring> refusals[] = {
+        {3, L"アプリケーションが応答していないため、ウィンドウを操作できませんでした。"},
+        {4, L"ハンドルが見つかりませんでした。"}};
+    for (const auto& [entry, message] : refusals) {
+        EXPECT_EQ(capture(entry), nullptr) << entry;
+        HWND box = TopLevel(L"#32770", velmora.Id());
+        EXPECT_EQ(Text(box) + L": " + Text(GetDlgItem(box, 0xFFFF)), L"Velmora: " + message);
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }));
+    }
     // Taken out, a window goes back to the desktop and its program runs on; a tab closed with the middle button gives
     // its window back and asks its program to close.
-    Sleep(15000);
     velmora.Popup(apl, 0, 'T');
     EXPECT_TRUE(WaitFor([&] { return GetAncestor(windows[0], GA_PARENT) == GetDesktopWindow(); }, 5000));
     Click(TabCentre(apl, 0), MOUSEEVENTF_MIDDLEDOWN);
@@ -258,22 +269,31 @@ TEST(VelmoraTest, ExplorerPanesDriveTheObjectOrEndWhenTheClassRefusesIt) {
     {
         Double refusing(true);
         if (!refusing.Registered()) GTEST_SKIP() << "the system has the Explorer object class";
-        Program velmora(L"[Tab]\r\n1=PC?" + kComputer);
-        EXPECT_EQ(Text(TopLevel(L"#32770", velmora.Id())), L"Velmora エラー");
+        Program velmora(L"[setting]\r\nwindow=1\r\n[Tab]\r\n1=PC?" + kComputer);
+        HWND box = TopLevel(L"#32770", velmora.Id());
+        EXPECT_EQ(Text(box) + L": " + Text(GetDlgItem(box, 0xFFFF)),
+                  L"Velmora エラー: エクスプローラーの取り込み中にエラーが発生しました\r\n"
+                  L"OSがVistaでUACが有効の場合は取り込みできません");
         EXPECT_EQ(refusing.NewCalls(1), Texts{L"Create refused"});
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        ASSERT_TRUE(velmora.WaitForExit());
+        EXPECT_TRUE(!velmora.Read(L"setting", L"State") && velmora.Read(L"Tab", L"1") == L"PC?" + kComputer)
+            << "something was saved";
     }
     Double object(false);
     Folder work, gone;
     Program velmora(L"[Velmora]\r\nGrid=1\r\nLineSel=1\r\n[Tab]\r\n1=Gone?" + gone.path +
                     L"|Bin?::{645FF040-5081-101B-9F08-00AA002F954E}|Work?" + work.path + L"\r\n");
-    Texts captures;
-    for (int pane : {0, 1})
-        captures.insert(
-            captures.end(),
-            {L"Create", L"Navigate2 I2 17", L"ShowBrowserBar {EFA24E64-B078-11D0-89E4-00C04FC9E26E} true", L"HWND",
-             L"HWND", L"Parent " + std::to_wstring(reinterpret_cast<UINT_PTR>(Frame(velmora, pane))), L"Document",
-             L"CurrentViewMode 4", L"Visible true"});
-    EXPECT_EQ(object.NewCalls(captures.size()), captures);
+    const auto captured = [&](std::initializer_list<int> panes) {
+        Texts calls;
+        for (int pane : panes)
+            calls.insert(calls.end(), {L"Create", L"Navigate2 I2 17",
+                                       L"ShowBrowserBar {EFA24E64-B078-11D0-89E4-00C04FC9E26E} true", L"HWND", L"HWND",
+                                       L"Parent " + std::to_wstring(reinterpret_cast<UINT_PTR>(Frame(velmora, pane))),
+                                       L"Document", L"CurrentViewMode 4", L"Visible true"});
+        return calls;
+    };
+    EXPECT_EQ(object.NewCalls(18), captured({0, 1}));
     const auto styled = [&](int pane) {
         constexpr LRESULT kFlags = LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT;
         return WaitFor([&] { return Send(List(velmora, pane), LVM_GETEXTENDEDLISTVIEWSTYLE) == kFlags; });
@@ -295,6 +315,12 @@ TEST(VelmoraTest, ExplorerPanesDriveTheObjectOrEndWhenTheClassRefusesIt) {
     ASSERT_TRUE(velmora.Command(ids::kFileAddTab2));
     EXPECT_EQ(object.NewCalls(),
               (Texts{L"Document", L"Folder", L"Self", L"Name", L"Document", L"Folder", L"Self", L"Path"}));
+    // A window the user closed is replaced by the capture command.
+    HWND closed = Hosted(velmora, 0);
+    PostMessageW(closed, WM_SYSCOMMAND, SC_CLOSE, 0);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(closed); }));
+    ASSERT_TRUE(velmora.Command(ids::kCaptureExplorer1));
+    EXPECT_EQ(object.NewCalls(), captured({0}));
     velmora.Close();
     ASSERT_TRUE(velmora.WaitForExit());
     EXPECT_EQ(object.NewCalls(),

@@ -1,8 +1,6 @@
-// The main window's real controls in this process: twips placed at the
-// window's DPI and again after a DPI change, the tab strips' tags kept
-// parallel to the control's own tabs, the hotkey procedure's place among the
-// window's procedures, and the Help menu's state (another process cannot read
-// a menu under Wine).
+// The main window's real controls in this process: twips placed at the window's DPI and again after a DPI change,
+// the tab strips' tags kept parallel to the control's own tabs, the hotkey procedure's place among the window's
+// procedures, and the menus' state (another process cannot read a menu under Wine).
 #include <gtest/gtest.h>
 
 #include "platform/win32/Win32MainWindow.h"
@@ -14,7 +12,6 @@
 
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -87,49 +84,9 @@ protected:
         MapWindowPoints(HWND_DESKTOP, GetAncestor(window, GA_PARENT), reinterpret_cast<POINT*>(&rect), 2);
         return {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
     }
-    // Opens the Help menu as the keyboard does (Alt, then its mnemonic H) and
-    // tells whether the read-me entry was greyed while it was down.
-    std::optional<bool> ReadMeGreyedWhileOpen();
-
     Events events_;
     std::unique_ptr<Win32MainWindow> window_;
 };
-
-struct {
-    HMENU help = nullptr;
-    std::optional<bool> greyed;
-} reading;
-
-// Runs inside the menu's own modal loop: reads the entry, then closes the menu.
-void CALLBACK ReadWhileOpen(HWND window, UINT, UINT_PTR timer, DWORD) {
-    KillTimer(window, timer);
-    // Down means: its title in the menu bar is lit and a menu window shows.
-    const int last = GetMenuItemCount(GetMenu(window)) - 1;
-    const bool lit = (GetMenuState(GetMenu(window), static_cast<UINT>(last), MF_BYPOSITION) & MF_HILITE) != 0;
-    HWND popup = FindWindowW(L"#32768", nullptr);
-    if (lit && popup != nullptr && IsWindowVisible(popup)) {
-        reading.greyed = (GetMenuState(reading.help, ids::kHelpReadMe, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED)) != 0;
-    }
-    EndMenu();
-}
-
-std::optional<bool> Win32MainWindowTest::ReadMeGreyedWhileOpen() {
-    reading = {window_->Menus().HelpMenu(), std::nullopt};
-    // Wine now and then ignores the menu key right after a menu closed; a user would press it again.
-    for (int attempt = 0; attempt < 3 && !reading.greyed; ++attempt) {
-        SetForegroundWindow(window_->Hwnd());
-        SetTimer(window_->Hwnd(), 77, 200, ReadWhileOpen);
-        // The menu's loop runs inside this call and ends when the timer closes the menu.
-        SendMessageW(window_->Hwnd(), WM_SYSCOMMAND, SC_KEYMENU, L'h');
-        // If the menu did not open, the timer fires here instead.
-        for (int i = 0; i < 25; ++i) {
-            MSG message;
-            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-            Sleep(20);
-        }
-    }
-    return reading.greyed;
-}
 
 TEST_F(Win32MainWindowTest, TwipsArePlacedAtTheWindowsDpiAndAgainAfterADpiChange) {
     struct Case {
@@ -151,10 +108,8 @@ TEST_F(Win32MainWindowTest, TwipsArePlacedAtTheWindowsDpiAndAgainAfterADpiChange
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         const RECT placed = InParent(c.control);
-        EXPECT_EQ(placed.left, c.pixels.left);
-        EXPECT_EQ(placed.top, c.pixels.top);
-        EXPECT_EQ(placed.right, c.pixels.right);
-        EXPECT_EQ(placed.bottom, c.pixels.bottom);
+        EXPECT_TRUE(EqualRect(&placed, &c.pixels))
+            << placed.left << "," << placed.top << " " << placed.right << "x" << placed.bottom;
         EXPECT_EQ(window_->Bounds(c.control), c.twips) << "the twips stay as given";
     }
     RECT outer{};
@@ -205,26 +160,23 @@ TEST_F(Win32MainWindowTest, TagsStayParallelToTheTabsAndAPressOnTheSelectedTabIs
 
 TEST_F(Win32MainWindowTest, PressesReportEveryButtonHeldAndADragEndsWhenAnotherWindowTakesTheMouse) {
     // A right press with the left held is 3, which the form takes for no popup request.
-    SendMessageW(window_->ControlWindow(Control::TabStrip1_0), WM_RBUTTONDOWN, MK_LBUTTON | MK_RBUTTON, 0);
-    HWND bar = window_->ControlWindow(Control::SplitBar0);
+    window_->Place(Control::TabStrip1_0, {0, 0, 6000, 300});
+    for (const char* caption : {"one", "two"}) window_->AddTab(Strip::Explorer1, caption);
+    HWND strip = window_->ControlWindow(Control::TabStrip1_0), bar = window_->ControlWindow(Control::SplitBar0);
+    SendMessageW(strip, WM_RBUTTONDOWN, MK_LBUTTON | MK_RBUTTON, 0);
     SendMessageW(bar, WM_LBUTTONDOWN, MK_LBUTTON, 0);
     SendMessageW(bar, WM_XBUTTONDOWN, MAKEWPARAM(MK_LBUTTON | MK_XBUTTON1, XBUTTON1), 0);
     SetCapture(window_->Hwnd());  // a menu or another program takes the mouse: no release comes to the bar
     ReleaseCapture();
-    EXPECT_EQ(events_.log, (std::vector<std::string>{"down 3", "split down 1", "split down 9", "split up 0"}));
-}
-
-TEST_F(Win32MainWindowTest, ATabDraggedGoesIntoTheGapAtItsReleaseUnlessAnotherWindowTookTheMouse) {
-    window_->Place(Control::TabStrip1_0, {0, 0, 6000, 300});
-    for (const char* caption : {"one", "two"}) window_->AddTab(Strip::Explorer1, caption);
-    HWND strip = window_->ControlWindow(Control::TabStrip1_0);
+    // A tab dragged goes into the gap at its release, unless another window took the mouse meanwhile.
     for (bool taken : {true, false}) {
         SendMessageW(strip, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
         SendMessageW(strip, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(300, 5));
         if (taken) SetCapture(window_->Hwnd());
         SendMessageW(strip, WM_LBUTTONUP, 0, MAKELPARAM(300, 5));
     }
-    EXPECT_EQ(events_.log, (std::vector<std::string>{"down 1", "click 0", "down 1", "click 0", "dragged 1 3"}));
+    EXPECT_EQ(events_.log, (std::vector<std::string>{"down 3", "split down 1", "split down 9", "split up 0", "down 1",
+                                                     "click 0", "down 1", "click 0", "dragged 1 3"}));
 }
 
 TEST_F(Win32MainWindowTest, TheSessionsEndIsAskedAsTheFormAnswersAndEndsItOnce) {
@@ -241,16 +193,19 @@ TEST_F(Win32MainWindowTest, TheSessionsEndIsAskedAsTheFormAnswersAndEndsItOnce) 
 }
 
 TEST_F(Win32MainWindowTest, MenusShowTheStateTheFormGivesThem) {
-    for (bool readMeThere : {false, true, false}) {
-        events_.onHelpMenuOpening = [&] { window_->SetEnabled(platform::MenuItem::HelpReadMe, readMeThere); };
-        EXPECT_EQ(ReadMeGreyedWhileOpen(), !readMeThere);
+    // The form sets the Help menu's read-me entry as that menu opens, before the system shows it; other menus opening
+    // do not ask. A popup's entry the form greys before the popup shows.
+    const HMENU help = window_->Menus().HelpMenu(), popup = window_->Menus().Popup(platform::PopupMenu::Explorer2);
+    int asked = 0;
+    for (bool there : {false, true, false}) {
+        events_.onHelpMenuOpening = [&] { ++asked, window_->SetEnabled(platform::MenuItem::HelpReadMe, there); };
+        for (HMENU opening : {help, popup})
+            SendMessageW(window_->Hwnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(opening), 0);
+        window_->SetEnabled(platform::MenuItem::PopupReopen2, !there);
+        EXPECT_EQ(GetMenuState(help, ids::kHelpReadMe, MF_BYCOMMAND), there ? MF_ENABLED : MF_GRAYED);
+        EXPECT_EQ(GetMenuState(popup, ids::kPopupReopen2, MF_BYCOMMAND), there ? MF_GRAYED : MF_ENABLED);
     }
-    // A popup's entry too, which the form greys before the popup shows.
-    for (bool closedTabs : {false, true}) {
-        window_->SetEnabled(platform::MenuItem::PopupReopen2, closedTabs);
-        const HMENU popup = window_->Menus().Popup(platform::PopupMenu::Explorer2);
-        EXPECT_EQ(GetMenuState(popup, ids::kPopupReopen2, MF_BYCOMMAND), closedTabs ? MF_ENABLED : MF_GRAYED);
-    }
+    EXPECT_EQ(asked, 3);
 }
 
 WNDPROC laterPrevious = nullptr;
