@@ -112,7 +112,6 @@ TEST_F(Win32MainWindowTest, TagsStayParallelToTheTabsAndAPressOnTheSelectedTabIs
     window_->AddTab(Strip::Explorer2, "other");
     window_->RemoveTab(Strip::Explorer1, 1);
     window_->RemoveTab(Strip::Explorer1, 9);  // no such tab: nothing goes
-    EXPECT_EQ(window_->TabCaption(Strip::Explorer1, 1), "Windows");
     const std::vector<std::string> tags{window_->TabTag(Strip::Explorer1, 1), window_->TabTag(Strip::Explorer1, 2),
                                         window_->TabTag(Strip::Explorer1, 3), window_->TabTag(Strip::Explorer2, 1)};
     EXPECT_EQ(tags, (std::vector<std::string>{"tag2", "tag3", "", ""}));
@@ -181,8 +180,9 @@ TEST_F(Win32MainWindowTest, TheSessionsEndIsAskedAsTheFormAnswersAndEndsItOnce) 
 TEST_F(Win32MainWindowTest, MenusShowTheStateTheFormGivesThem) {
     // The form hears of the Help menu opening, before the system shows it, to set its read-me entry; of no other.
     const HMENU help = window_->Menus().HelpMenu(), popup = window_->Menus().Popup(platform::PopupMenu::Explorer2);
-    for (HMENU opening : {help, popup})
-        SendMessageW(window_->Hwnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(opening), 0);
+    SendMessageW(window_->Hwnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), 0);
+    EXPECT_TRUE(events_.log.empty()) << "another menu taken for Help";
+    SendMessageW(window_->Hwnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(help), 0);
     EXPECT_EQ(events_.log, std::vector<std::string>{"help"});
     for (bool there : {false, true}) {
         window_->SetEnabled(platform::MenuItem::HelpReadMe, there);
