@@ -30,7 +30,8 @@ struct Journal {
     template <class... Words>
     void Add(const Words&... words) {
         std::string line;
-        ((line += (line.empty() ? "" : " ") + Text(words)), ...);
+        // Appended, not "" + Text(...): GCC 12 misreads that as an overlapping copy in optimised builds.
+        ((line.append(line.empty() ? "" : " ").append(Text(words))), ...);
         lines.push_back(std::move(line));
     }
 

@@ -147,11 +147,11 @@ TEST_F(AppPaneTest, TabsBringForwardTakeOutAndClose) {
     Pick(kEditor);
     const auto first = Hosted(0);
     const auto second = Hosted(1);
+    Win(second).rect = {};  // moved away by its program
     ForgetJournal();
     sim_.form.SelectTab(Strip::Apps, 1);
-    Win(second).rect = {};
     sim_.form.SelectTab(Strip::Apps, 2);
-    EXPECT_EQ(Journal({"MoveWindow " + N(second)}).size(), 1u);  // fitted again when out of place
+    EXPECT_EQ(Journal({"MoveWindow " + N(second)}).size(), 1u);  // fitted back, then left alone in its place
     // Only the right button alone opens the menu.
     form_.OnTabMouseDown(Strip::Apps, platform::kButtonLeft | platform::kButtonRight, 0, 1, 0);
     Popup(1);
@@ -233,8 +233,7 @@ TEST_F(AppPaneTest, AtExitEachWindowGoesBackToTheDesktopBeforeItIsAskedToClose) 
     const std::string answering = N(Hosted(0));
     const std::string hung = N(Hosted(1));
     Win(Hosted(1)).hung = true;
-    Win(Hosted(0)).rect = {};
-    Win(Hosted(1)).rect = {};
+    Win(Hosted(0)).rect = Win(Hosted(1)).rect = {};  // both out of their place
     ForgetJournal();
     form_.OnFrameResize(0);  // every hosted window is fitted again, but one that does not answer is not waited for
     Close();
