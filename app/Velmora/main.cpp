@@ -7,6 +7,7 @@
 // clang-format on
 
 #include <cwchar>
+#include <memory>
 
 #include "platform/Desktop.h"
 #include "platform/win32/Win32Clock.h"
@@ -14,6 +15,7 @@
 #include "platform/win32/Win32MainWindow.h"
 #include "platform/win32/Win32Processes.h"
 #include "platform/win32/Win32Shell.h"
+#include "platform/win32/Win32Trace.h"
 #include "platform/win32/Win32WindowManager.h"
 #include "platform/win32/LastResort.h"
 #include "platform/win32/kit/Com.h"
@@ -38,6 +40,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // Before anything else can load a DLL, or crash with other programs' windows inside ours.
     win32::RestrictDllSearch();
     win32::last_resort::InstallCrashHandlers();
+    // Asked for, a timing trace covers the whole start.
+    const std::unique_ptr<platform::Trace> trace = win32::TraceFromEnvironment(win32::ProgramFolder());
     // The Explorer panes and every drop need OLE on this thread: without it
     // Velmora cannot do its work, so it says why and ends before any window.
     const win32::OleApartment ole;
@@ -52,6 +56,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     InitCommonControlsEx(&controls);
 
     win32::Win32MainWindow window(instance);
+    if (trace) trace->Step("main window made");
     win32::Win32WindowManager windows;
     win32::Win32ExplorerFactory explorers;
     win32::Win32Processes processes;
@@ -64,10 +69,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
                                   VELMORA_VERSION_MINOR, VELMORA_VERSION_PATCH};
     platform::Desktop desktop{window,    windows, explorers, processes, shell,
                               clipboard, clock,   *files,    *codePage, program};
+    desktop.trace = trace.get();
     settings::ProfileStore store(*files, *codePage);
     shell::MainForm form(desktop, store);
     window.SetEvents(&form);
     if (!window.LoadAndShow()) return 0;
+    if (trace) trace->Step("shown and painted");
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);

@@ -1,107 +1,24 @@
-// Times a launcher pick in Velmora.exe until the new application tab is there,
-// with the normal fixture program as the application, and takes off what the
-// pick spends waiting on purpose: the program's own start until it is ready
-// for input (timed separately, the same program started the same way) and the
-// 200 ms settle wait. What remains is Velmora's part: starting the process,
-// the window search, re-parenting, showing, fitting and the tab. Run under
-// Wine (or on Windows): scripts/bench does.
-// commctrl.h and shellapi.h need the types of windows.h.
-// clang-format off
-#include <windows.h>
-#include <commctrl.h>
-#include <shellapi.h>
-// clang-format on
+// Velmora's own part of a launcher pick, measured inside Velmora: it runs with its timing trace on (VELMORA_TRACE=1)
+// and one launcher entry, the fixture program copied as fixture_normal.exe, which is picked 20 times in a row (each
+// copy stays captured, so the last pick fits 20 windows). From the trace, each pick's own steps are the time from
+// the pick to the fitted tab less the two waits (the program's start until it is ready for input, and the settle
+// wait), which are reported apart. The whole pick as seen from outside (the selection message until the tab strip
+// has one more tab) is timed too. Run under Wine (or on Windows): scripts/bench does; "capture_bench.exe --each" also
+// prints every pick's steps.
+#include <sstream>
 
-#include <algorithm>
-#include <cstdio>
-#include <string>
-#include <vector>
-
-#include "platform/win32/MainWindowIds.h"
+#include "BenchKit.h"
 
 namespace {
 
-namespace ids = velmora::win32::ids;
+using namespace bench;
 
-constexpr int kRuns = 8;
-constexpr DWORD kTimeoutMs = 30000;
-constexpr double kSettleMs = 200;
-
-std::wstring OwnPath() {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return path;
-}
-
-std::wstring FolderOf(const std::wstring& path) { return path.substr(0, path.rfind(L'\\')); }
-
-double Now() {
-    LARGE_INTEGER counter, frequency;
-    QueryPerformanceCounter(&counter);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values.empty() ? -1 : values[values.size() / 2];
-}
-
-void RemoveFolder(const std::wstring& folder) {
-    std::wstring from = folder;
-    from.push_back(L'\0');
-    SHFILEOPSTRUCTW operation{};
-    operation.wFunc = FO_DELETE;
-    operation.pFrom = from.c_str();
-    operation.fFlags = FOF_NO_UI;
-    SHFileOperationW(&operation);
-}
-
-HWND WindowOf(const wchar_t* className, DWORD processId) {
-    HWND window = nullptr;
-    while ((window = FindWindowExW(nullptr, window, className, nullptr)) != nullptr) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner == processId) return window;
-    }
-    return nullptr;
-}
-
-// The fixture started as Velmora starts it (minimised, no focus): milliseconds
-// until it is ready for input, or a negative number.
-double TimeToIdle(const std::wstring& program) {
-    std::wstring commandLine = L"\"" + program + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_SHOWMINNOACTIVE;
-    PROCESS_INFORMATION process{};
-    const double start = Now();
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process)) {
-        return -1;
-    }
-    const bool idle = WaitForInputIdle(process.hProcess, kTimeoutMs) == 0;
-    const double ready = Now();
-    if (HWND window = WindowOf(L"VelmoraFixtureNormal", process.dwProcessId)) PostMessageW(window, WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(process.hProcess, 5000) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return idle ? ready - start : -1;
-}
+constexpr int kPicks = 20;
 
 int TabCount(HWND strip) {
     DWORD_PTR count = 0;
     SendMessageTimeoutW(strip, TCM_GETITEMCOUNT, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &count);
     return static_cast<int>(count);
-}
-
-HWND ControlOf(HWND main, int id) {
-    if (HWND direct = GetDlgItem(main, id)) return direct;
-    for (int frame : {ids::kPicFrame0, ids::kPicFrame1, ids::kPicFrame2}) {
-        if (HWND inside = GetDlgItem(GetDlgItem(main, frame), id)) return inside;
-    }
-    return nullptr;
 }
 
 // Picks the first launcher entry as the user does; milliseconds until the tab is added, or a negative number.
@@ -111,8 +28,7 @@ double TimePick(HWND main) {
     const int before = TabCount(strip);
     SendMessageTimeoutW(combo, CB_SETCURSEL, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, nullptr);
     const double start = Now();
-    PostMessageW(GetParent(combo), WM_COMMAND, MAKEWPARAM(ids::kCboApp, CBN_SELCHANGE),
-                 reinterpret_cast<LPARAM>(combo));
+    PostMessageW(GetParent(combo), WM_COMMAND, MAKEWPARAM(ids::kCboApp, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
     while (TabCount(strip) == before) {
         if (Now() - start > kTimeoutMs) return -1;
         Sleep(1);
@@ -120,72 +36,116 @@ double TimePick(HWND main) {
     return Now() - start;
 }
 
+struct Mark {
+    double ms = 0;
+    bool wait = false;
+    std::string name;
+};
+
+std::vector<Mark> ReadTrace(const std::wstring& path) {
+    std::vector<Mark> marks;
+    std::istringstream lines(ReadBytes(path));
+    for (std::string line; std::getline(lines, line);) {
+        if (line.empty() || line[0] == '#') continue;
+        if (line.back() == '\r') line.pop_back();
+        std::istringstream fields(line);
+        Mark mark;
+        std::string kind;
+        fields >> mark.ms >> kind;
+        std::getline(fields >> std::ws, mark.name);
+        mark.wait = kind == "wait";
+        marks.push_back(mark);
+    }
+    return marks;
+}
+
+struct Pick {
+    double own = 0;
+    std::vector<std::pair<std::string, double>> steps;  // each mark's time since the mark before it, in order
+};
+
+// Every pick from its "pick" mark to its "fitted" mark.
+std::vector<Pick> PicksOf(const std::vector<Mark>& marks) {
+    std::vector<Pick> picks;
+    for (std::size_t i = 0; i < marks.size(); ++i) {
+        if (marks[i].wait || marks[i].name != "pick") continue;
+        Pick pick;
+        double waits = 0;
+        std::size_t j = i + 1;
+        for (; j < marks.size() && marks[j].name != "pick"; ++j) {
+            const double took = marks[j].ms - marks[j - 1].ms;
+            pick.steps.emplace_back(marks[j].name, took);
+            if (marks[j].wait) waits += took;
+            if (marks[j].name == "fitted") break;
+        }
+        if (j == marks.size() || marks[j].name != "fitted") continue;
+        pick.own = marks[j].ms - marks[i].ms - waits;
+        picks.push_back(pick);
+        i = j;
+    }
+    return picks;
+}
+
 }  // namespace
 
-int main() {
-    const std::wstring bin = FolderOf(FolderOf(OwnPath()));
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    const std::wstring folder = std::wstring(temp) + L"velmora-capture-bench-" + std::to_wstring(GetCurrentProcessId());
-    RemoveFolder(folder);
-    CreateDirectoryW(folder.c_str(), nullptr);
+int main(int argc, char** argv) {
+    const bool each = argc > 1 && std::string(argv[1]) == "--each";
+    const std::wstring bin = BinFolder();
+    const std::wstring folder = FreshFolder(L"velmora-capture-bench");
     const std::wstring velmora = folder + L"\\Velmora.exe";
     const std::wstring fixture = folder + L"\\fixture_normal.exe";
     if (!CopyFileW((bin + L"\\Velmora.exe").c_str(), velmora.c_str(), FALSE) ||
-        !CopyFileW((bin + L"\\fixtures\\fixture_normal.exe").c_str(), fixture.c_str(), FALSE)) {
-        std::printf("cannot copy Velmora.exe and fixture_normal.exe from %ls\n", bin.c_str());
+        !CopyFileW((bin + L"\\fixtures\\fixture_app.exe").c_str(), fixture.c_str(), FALSE)) {
+        std::printf("cannot copy Velmora.exe and fixtures\\fixture_app.exe from %ls\n", bin.c_str());
         return 1;
     }
-    // The temporary folder's path is plain ASCII here, so it needs no conversion to the ANSI code page.
-    std::string settings = "[App]\r\nNormal=";
-    for (wchar_t c : fixture) settings += static_cast<char>(c);
-    settings += "\r\n";
-    HANDLE file =
-        CreateFileW((folder + L"\\setting.ini").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    WriteFile(file, settings.data(), static_cast<DWORD>(settings.size()), &written, nullptr);
-    CloseHandle(file);
+    WriteBytes(folder + L"\\setting.ini", "[App]\r\nNormal=" + Ascii(fixture) + "\r\n");
 
-    std::wstring commandLine = L"\"" + velmora + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(velmora.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                        &startup, &process)) {
-        std::printf("cannot start Velmora.exe\n");
-        return 1;
-    }
-    HWND main = nullptr;
-    const DWORD began = GetTickCount();
-    while ((main = WindowOf(ids::kMainWindowClass, process.dwProcessId)) == nullptr || !IsWindowVisible(main)) {
-        if (GetTickCount() - began > kTimeoutMs) break;
-        Sleep(10);
-    }
+    // Velmora inherits the variable; the fixtures it starts inherit it too, and ignore it.
+    SetEnvironmentVariableW(L"VELMORA_TRACE", L"1");
+    const Started started = Start(velmora, L"", folder);
+    SetEnvironmentVariableW(L"VELMORA_TRACE", nullptr);
+    HWND main = started ? WaitForWindow(ids::kMainWindowClass, started) : nullptr;
+    // The panes' own start-up work (listing Computer) is over before the first pick.
+    Sleep(1000);
 
-    std::vector<double> idle, pick;
-    for (int run = 0; run < kRuns && main != nullptr; ++run) {
-        idle.push_back(TimeToIdle(fixture));
-        pick.push_back(TimePick(main));
+    std::vector<double> whole;
+    for (int run = 0; run < kPicks && main != nullptr; ++run) {
+        whole.push_back(TimePick(main));
+        // Lets the pick's handler end (it fits the windows after adding the tab) before the next one.
+        Sleep(300);
     }
     // Closing Velmora asks the captured copies to close.
-    if (main != nullptr) PostMessageW(main, WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(process.hProcess, kTimeoutMs) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    Close(started, main);
+    const std::vector<Pick> picks = PicksOf(ReadTrace(folder + L"\\velmora-trace.txt"));
     Sleep(500);
     RemoveFolder(folder);
 
-    if (main == nullptr || idle.empty() || std::count(idle.begin(), idle.end(), -1.0) > 0 ||
-        std::count(pick.begin(), pick.end(), -1.0) > 0) {
-        std::printf("a run failed: no main window, no idle program or no tab\n");
+    if (main == nullptr || std::count(whole.begin(), whole.end(), -1.0) > 0 || picks.size() != kPicks) {
+        std::printf("a run failed: no main window, no tab, or %zu picks traced of %d\n", picks.size(), kPicks);
         return 1;
     }
-    std::printf("launcher pick to tab added, median of %d runs (min .. max):\n", kRuns);
-    std::printf("  whole pick                          %7.1f ms (%.1f .. %.1f)\n", Median(pick),
-                *std::min_element(pick.begin(), pick.end()), *std::max_element(pick.begin(), pick.end()));
-    std::printf("  the program's start until idle      %7.1f ms (%.1f .. %.1f)\n", Median(idle),
-                *std::min_element(idle.begin(), idle.end()), *std::max_element(idle.begin(), idle.end()));
-    std::printf("  settle wait                         %7.1f ms\n", kSettleMs);
-    std::printf("  Velmora's own part                  %7.1f ms\n", Median(pick) - Median(idle) - kSettleMs);
+    std::vector<double> own;
+    std::vector<std::pair<std::string, std::vector<double>>> steps;
+    for (const Pick& pick : picks) {
+        own.push_back(pick.own);
+        for (const auto& [name, took] : pick.steps) {
+            auto it = std::find_if(steps.begin(), steps.end(), [&](const auto& step) { return step.first == name; });
+            if (it == steps.end()) it = steps.insert(steps.end(), {name, {}});
+            it->second.push_back(took);
+        }
+    }
+    std::printf("launcher pick to tab, %d picks in a row (Velmora's timing trace):\n", kPicks);
+    PrintSummary("Velmora's own steps (waits excluded)", own);
+    std::printf("  worst own steps %.2f ms; first pick %.2f ms, last (20 windows fitted) %.2f ms\n",
+                Summarise(own).max, own.front(), own.back());
+    if (each) {
+        for (const Pick& pick : picks) {
+            for (const auto& [name, took] : pick.steps) std::printf("%s=%.2f ", name.c_str(), took);
+            std::printf("\n");
+        }
+    }
+    for (const auto& [name, took] : steps) PrintSummary(("  " + name).c_str(), took);
+    PrintSummary("whole pick seen from outside", whole);
     return 0;
 }

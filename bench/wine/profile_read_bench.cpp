@@ -1,17 +1,25 @@
-// Times our profile reads against the platform's GetPrivateProfileStringW on the same 64 KB file, and Option's whole
-// save (25 keys and 50 launcher rows) as our one transaction against the platform's WritePrivateProfileStringW key
-// by key, in one run, and prints the ratios. Run under Wine (or on Windows): scripts/bench does.
+// Times our profile reads against the platform's GetPrivateProfileStringW/GetPrivateProfileIntW on the same 64 KB
+// file, and Option's save (every key of its form and 50 launcher rows, as option::SaveSettings writes them: one
+// transaction through our store and the Win32 file system) against the same keys and values written with
+// WritePrivateProfileStringW one by one, in one run, and prints the ratios. Run under Wine (or on Windows):
+// scripts/bench does.
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "option/OptionSettings.h"
+#include "platform/win32/kit/WinString.h"
 #include "settings/CodePage.h"
 #include "settings/FileSystem.h"
-#include "platform/win32/kit/WinString.h"
 #include "settings/ProfileStore.h"
 
 namespace {
+
+using velmora::win32::Narrow;
+using velmora::win32::Widen;
 
 double Seconds(LARGE_INTEGER start, LARGE_INTEGER end) {
     LARGE_INTEGER frequency;
@@ -28,13 +36,17 @@ double NanosecondsPerCall(int calls, Body body) {
     return Seconds(start, end) * 1e9 / calls;
 }
 
+struct Line {
+    std::string section, key, value;
+};
+
 }  // namespace
 
 int main() {
     wchar_t tempFolder[MAX_PATH];
     GetTempPathW(MAX_PATH, tempFolder);
     const std::wstring widePath = std::wstring(tempFolder) + L"velmora-bench.ini";
-    const std::string path = velmora::win32::Narrow(widePath);
+    const std::string path = Narrow(widePath);
 
     std::string text = "[setting]\r\nwindow=1\r\nView=1\r\n[Velmora]\r\nGrid=1\r\nLineSel=0\r\n[App]\r\n";
     for (int i = 0; i < 700; ++i) {
@@ -57,54 +69,77 @@ int main() {
         (void)store.ReadInt(path, "Velmora", "Grid", 0);
         (void)store.ReadInt(path, "Velmora", "LineSel", 0);
     });
+    // The timer's reads: polled, they look at the file only after its folder changed or one of our writers wrote.
+    const double oursPolled = NanosecondsPerCall(calls, [&] {
+        (void)store.PollInt(path, "Velmora", "Grid", 0);
+        (void)store.PollInt(path, "Velmora", "LineSel", 0);
+    });
     const double platformFlags = NanosecondsPerCall(calls, [&] {
         GetPrivateProfileIntW(L"Velmora", L"Grid", 0, widePath.c_str());
         GetPrivateProfileIntW(L"Velmora", L"LineSel", 0, widePath.c_str());
     });
 
-    // Option's save: the launcher section replaced by 50 rows, then 25 keys, all on a file of that shape.
-    const std::wstring saveWide = std::wstring(tempFolder) + L"velmora-save.ini";
-    const std::string savePath = velmora::win32::Narrow(saveWide);
-    const char* keys[25][2] = {
-        {"setting", "window"}, {"setting", "State"}, {"setting", "Bar1"},    {"setting", "Bar2"},    {"setting", "X"},
-        {"setting", "Y"},      {"setting", "W"},     {"setting", "H"},       {"setting", "View"},    {"setting", "ViewApl"},
-        {"setting", "Boot"},   {"setting", "Hot1"},  {"setting", "Modkey1"}, {"setting", "Hotkey1"}, {"setting", "Hot2"},
-        {"setting", "Modkey2"}, {"setting", "Hotkey2"}, {"pos", "X01"},      {"pos", "Y01"},         {"pos", "X02"},
-        {"pos", "Y02"},        {"pos", "X03"},       {"pos", "Y03"},         {"Velmora", "Grid"},    {"Velmora", "LineSel"}};
+    // Option's save, each round with other launcher paths, so that every save has something to write. Ours goes to
+    // a setting.ini of its own folder; the platform's writes the same lines, read back from ours, to another file.
+    const std::wstring saveFolder = std::wstring(tempFolder) + L"velmora-save-bench";
+    CreateDirectoryW(saveFolder.c_str(), nullptr);
+    const std::string oursFolder = Narrow(saveFolder);
+    const std::wstring oursFile = saveFolder + L"\\setting.ini";
+    const std::wstring platformFile = saveFolder + L"\\platform.ini";
+    DeleteFileW(oursFile.c_str());
+    DeleteFileW(platformFile.c_str());
+    velmora::option::OptionState state;
+    state.rememberWindow = true;
+    state.grid = true;
+    state.bootPath = "C:\\Tools\\boot.exe";
+    state.offsetX = {10, 20, 30};
+    state.offsetY = {-5, 0, 5};
+    state.hotkeys = {0x0341, 0x0A24};
+    const velmora::option::TwipsPerPixel twips{15, 15};
+    const auto rowsFor = [](int round) {
+        std::vector<velmora::option::LauncherRow> rows;
+        for (int i = 0; i < 50; ++i) {
+            rows.push_back({"App" + std::to_string(i), "C:\\Tools\\app" + std::to_string(i + round) + ".exe"});
+        }
+        return rows;
+    };
     const int saves = 20;
     int round = 0;
     const double oursSave = NanosecondsPerCall(saves, [&] {
-        ++round;
-        (void)store.Save(savePath, [&](velmora::settings::ProfileEditor& edit) {
-            velmora::settings::ProfileEntries rows;
-            for (int i = 0; i < 50; ++i) {
-                rows.emplace_back("App" + std::to_string(i), "C:\\Tools\\app" + std::to_string(i + round) + ".exe");
-            }
-            edit.SetSection("App", rows);
-            for (const auto& key : keys) edit.SetInt(key[0], key[1], round);
-        });
+        state.launcherRows = rowsFor(++round);
+        (void)velmora::option::SaveSettings(store, oursFolder, twips, state);
     });
+    // The lines our last save left, in the order Option writes them: section App first, then the form's keys.
+    const std::string savedPath = Narrow(oursFile);
+    std::vector<Line> keys;
+    for (const char* section : {"setting", "Velmora", "pos"}) {
+        for (const auto& [key, value] : store.ReadSection(savedPath, section)) keys.push_back({section, key, value});
+    }
     const double platformSave = NanosecondsPerCall(saves, [&] {
-        ++round;
-        WritePrivateProfileStringW(L"App", nullptr, nullptr, saveWide.c_str());
-        for (int i = 0; i < 50; ++i) {
-            WritePrivateProfileStringW(L"App", (L"App" + std::to_wstring(i)).c_str(),
-                                       (L"C:\\Tools\\app" + std::to_wstring(i + round) + L".exe").c_str(), saveWide.c_str());
+        WritePrivateProfileStringW(L"App", nullptr, nullptr, platformFile.c_str());
+        for (const auto& row : rowsFor(++round)) {
+            WritePrivateProfileStringW(L"App", Widen(row.name).c_str(), Widen(row.path).c_str(), platformFile.c_str());
         }
-        for (const auto& key : keys) {
-            WritePrivateProfileStringW(velmora::win32::Widen(key[0]).c_str(), velmora::win32::Widen(key[1]).c_str(),
-                                       std::to_wstring(round).c_str(), saveWide.c_str());
+        for (const Line& line : keys) {
+            WritePrivateProfileStringW(Widen(line.section).c_str(), Widen(line.key).c_str(), Widen(line.value).c_str(),
+                                       platformFile.c_str());
         }
     });
 
-    std::printf("%-34s %12s %12s %8s\n", "read", "ours (ns)", "platform", "ratio");
-    std::printf("%-34s %12.0f %12.0f %7.1fx\n", "one key of a 64 KB file", oursKey, platformKey, platformKey / oursKey);
-    std::printf("%-34s %12.0f %12.0f %7.1fx\n", "Grid + LineSel (one timer tick)", oursFlags, platformFlags,
-                platformFlags / oursFlags);
-    std::printf("%-34s %12.0f %12.0f %7.1fx\n", "Option's save: 25 keys, 50 rows", oursSave, platformSave,
-                platformSave / oursSave);
+    std::printf("%-42s %12s %12s %8s\n", "", "ours (us)", "platform", "ratio");
+    std::printf("%-42s %12.1f %12.1f %7.1fx\n", "read: one key of a 64 KB file", oursKey / 1000, platformKey / 1000,
+                platformKey / oursKey);
+    std::printf("%-42s %12.1f %12.1f %7.1fx\n", "read: Grid + LineSel (two reads)", oursFlags / 1000,
+                platformFlags / 1000, platformFlags / oursFlags);
+    std::printf("%-42s %12.2f %12.1f %7.0fx\n", "read: Grid + LineSel polled (timer)", oursPolled / 1000,
+                platformFlags / 1000, platformFlags / oursPolled);
+    char what[64];
+    std::snprintf(what, sizeof what, "Option's save: %zu keys, 50 launcher rows", keys.size());
+    std::printf("%-42s %12.1f %12.1f %7.1fx\n", what, oursSave / 1000, platformSave / 1000, platformSave / oursSave);
     DeleteFileW(widePath.c_str());
-    DeleteFileW(saveWide.c_str());
-    DeleteFileW((saveWide + L".lock").c_str());
+    DeleteFileW(oursFile.c_str());
+    DeleteFileW((oursFile + L".lock").c_str());
+    DeleteFileW(platformFile.c_str());
+    RemoveDirectoryW(saveFolder.c_str());
     return 0;
 }

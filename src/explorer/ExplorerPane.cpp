@@ -52,6 +52,13 @@ std::uint32_t ListStyleFor(std::uint32_t current, bool gridLines, bool fullRowSe
     return style;
 }
 
+ListFlags ReadListFlags(const settings::IniFile& settings, bool polled) {
+    const auto read = [&](const settings::SettingKey& key) {
+        return polled ? settings.PollInt(key.section, key.key, key.defaultValue) : settings::ReadSetting(settings, key);
+    };
+    return {read(settings::keys::Grid) != 0, read(settings::keys::LineSel) != 0};
+}
+
 WindowHandle FindFileList(platform::WindowManager& windows, WindowHandle explorerWindow) {
     // A search below nothing finds nothing: asked with no parent, the platform would search the top-level windows
     // instead.
@@ -93,22 +100,32 @@ bool ExplorerPane::Capture() {
     explorer_.reset();
     explorer_ = desktop_.explorers.Create();
     if (!explorer_) return false;
+    Mark("Explorer object made");
     PrepareExplorerWindow();
     if (window_.handle != 0 && window_.Answers(desktop_.windows)) pane_.Place(window_.handle);
+    Mark("Explorer window placed");
     return true;
+}
+
+void ExplorerPane::Mark(std::string_view step) const {
+    if (desktop_.trace) desktop_.trace->Step(step);
 }
 
 void ExplorerPane::PrepareExplorerWindow() {
     // Each step stands alone: a window that refuses one of them is still better than none.
     explorer_->Navigate2(kComputerFolder);
+    Mark("Explorer navigated");
     explorer_->ShowBrowserBar(kFolderTreeBar, true);
+    Mark("Explorer folder tree shown");
     if (const std::optional<WindowHandle> hwnd = explorer_->Hwnd()) window_ = hosting::HostedWindow::Of(desktop_.windows, *hwnd);
-    if (const std::optional<WindowHandle> hwnd = explorer_->Hwnd()) ApplyListStyle(*hwnd);
+    if (const std::optional<WindowHandle> hwnd = explorer_->Hwnd()) ApplyListStyle(*hwnd, ReadListFlags(settings_, false));
+    Mark("Explorer list styled");
     // Re-parenting and showing wait for the window's thread: a shell that does not answer would freeze ours.
     if (window_.handle != 0 && window_.Answers(desktop_.windows)) {
         desktop_.windows.SetParent(window_.handle, pane_.Frame());
         desktop_.windows.ShowWindow(window_.handle, platform::kShowMaximized);
     }
+    Mark("Explorer window re-parented and maximised");
     explorer_->SetCurrentViewMode(kDetailsView);
     explorer_->SetVisible(true);
 }
@@ -126,11 +143,11 @@ void ExplorerPane::Release() {
 
 // --- Display flags ----------------------------------------------------------------------------------------------
 
-void ExplorerPane::ApplyListStyle() {
-    if (IsLive()) ApplyListStyle(window_.handle);
+void ExplorerPane::ApplyListStyle(const ListFlags& flags) {
+    if (IsLive()) ApplyListStyle(window_.handle, flags);
 }
 
-void ExplorerPane::ApplyListStyle(WindowHandle window) {
+void ExplorerPane::ApplyListStyle(WindowHandle window, const ListFlags& flags) {
     platform::WindowManager& windows = desktop_.windows;
     // The walk down the window chain is the dearest part of a timer tick: the list found last is kept while it is
     // still there under the same view (the shell makes a new list, and destroys the old one, on every navigation).
@@ -144,13 +161,10 @@ void ExplorerPane::ApplyListStyle(WindowHandle window) {
     const WindowHandle list = list_;
     // Right after creation, or between two navigations, there is no list yet.
     if (list == 0) return;
-    // Read at every call: the settings program may have changed them meanwhile.
-    const bool grid = settings::ReadSetting(settings_, settings::keys::Grid) != 0;
-    const bool lineSelect = settings::ReadSetting(settings_, settings::keys::LineSel) != 0;
     // A list that did not answer in time: its style is unknown, and writing one built on 0 would clear the others.
     const std::optional<std::uint32_t> current = windows.GetListViewExtendedStyle(list);
     if (!current) return;
-    const std::uint32_t wanted = ListStyleFor(*current, grid, lineSelect);
+    const std::uint32_t wanted = ListStyleFor(*current, flags.gridLines, flags.fullRowSelect);
     // Setting the style repaints the list; twice a second that would flicker.
     if (wanted != *current) windows.SetListViewExtendedStyle(list, wanted);
 }

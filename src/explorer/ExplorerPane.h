@@ -30,6 +30,15 @@ inline constexpr std::uint32_t kFullRowSelectStyle = 0x20;
 // it.
 std::uint32_t ListStyleFor(std::uint32_t current, bool gridLines, bool fullRowSelect);
 
+// The display flags of the file lists (Grid and LineSel), as the settings hold them now; the settings program may
+// change them at any time. Polled (the timer's reads twice a second), the file is looked at only when it may have
+// changed; the first poll sets up what tells (on Windows a watch on the file's folder).
+struct ListFlags {
+    bool gridLines = false;
+    bool fullRowSelect = false;
+};
+ListFlags ReadListFlags(const settings::IniFile& settings, bool polled);
+
 // The file list (SysListView32) inside an Explorer window, found the way the shell's own windows nest it; 0 while
 // there is none.
 platform::WindowHandle FindFileList(platform::WindowManager& windows, platform::WindowHandle explorerWindow);
@@ -73,9 +82,9 @@ public:
     // The Explorer menu's capture command. A pane whose window still lives is left as it is. False when no Explorer
     // object could be made: the caller tells the user.
     bool Capture();
-    // Applies the display flags of the settings to the pane's file list; a window without a list yet is left
-    // alone, and the next timer tick tries again.
-    void ApplyListStyle();
+    // Applies the display flags to the pane's file list; a window without a list yet is left alone, and the next
+    // timer tick tries again.
+    void ApplyListStyle(const ListFlags& flags);
     void Fit() { pane_.Fit(window_); }
     // At exit: the window is hidden, given back to the desktop and told to quit; the object goes.
     void Release();
@@ -109,7 +118,9 @@ public:
 private:
     // Sets up a new Explorer window; an error in one step skips only that step.
     void PrepareExplorerWindow();
-    void ApplyListStyle(platform::WindowHandle window);
+    void ApplyListStyle(platform::WindowHandle window, const ListFlags& flags);
+    // A step of the capture, for the timing trace when there is one.
+    void Mark(std::string_view step) const;
     int TabAt(double x);
     // The tab the popup menu was opened on, once; 0 for none.
     int TakePopupTab();

@@ -38,13 +38,19 @@ bool Pane::Adopt(platform::WindowHandle window) const {
 }
 
 void Pane::Fit(const HostedWindow& window) const {
-    if (Holds(window) && window.Answers(windows_)) Place(window.handle);
+    if (!Holds(window)) return;
+    const base::PixelRect target = Target();
+    // A window already in its place stays as it is: the answer check and the move would each wait for its thread
+    // (every hosted window is fitted after each capture) and change nothing.
+    if (windows_.GetWindowRect(window.handle) == target) return;
+    if (window.Answers(windows_)) windows_.MoveWindow(window.handle, target);
 }
 
-void Pane::Place(platform::WindowHandle window) const {
+void Pane::Place(platform::WindowHandle window) const { windows_.MoveWindow(window, Target()); }
+
+base::PixelRect Pane::Target() const {
     const base::TwipsRect area = form_.Bounds(platform::HostArea(index_));
-    windows_.MoveWindow(window, FitRect({area.width, area.height}, offsetX_, offsetY_, form_.TwipsPerPixelX(),
-                                        form_.TwipsPerPixelY()));
+    return FitRect({area.width, area.height}, offsetX_, offsetY_, form_.TwipsPerPixelX(), form_.TwipsPerPixelY());
 }
 
 }  // namespace velmora::hosting

@@ -58,12 +58,15 @@ public:
     // or the window did not end up there.
     bool Adopt(platform::WindowHandle window) const;
     // Places a window we hold at the frame's current size and DPI. A window that no longer answers is left where
-    // it is.
+    // it is, and so is one already in its place.
     void Fit(const HostedWindow& window) const;
     // Places a window by the rule of FitRect, answered or not (a window that was just taken in).
     void Place(platform::WindowHandle window) const;
 
 private:
+    // Where a hosted window goes now, in the frame's pixels.
+    base::PixelRect Target() const;
+
     platform::MainWindow& form_;
     platform::WindowManager& windows_;
     int index_;

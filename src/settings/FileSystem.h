@@ -59,6 +59,10 @@ public:
     // The lock every program of ours takes around a read-edit-write of the file, waiting at most timeoutMs;
     // nullptr when it could not be had.
     virtual std::unique_ptr<FileLock> Lock(const std::string& path, std::uint32_t timeoutMs) = 0;
+    // For a caller that polls the file: false only when the file system can tell, without looking at the file, that
+    // nothing about it changed since the last Stamp of it (a change by another program may show a moment late;
+    // a write of ours shows at once). True whenever it cannot tell.
+    virtual bool MayHaveChanged(const std::string& /*path*/) { return true; }
     virtual bool FileExists(const std::string& path) = 0;       // a file or a folder
     virtual bool DirectoryExists(const std::string& path) = 0;  // a folder only
 };

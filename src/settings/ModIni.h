@@ -26,6 +26,10 @@ public:
     // All key names of the section in file order (an empty name included).
     std::vector<std::string> GetIniKeyNames(std::string_view section) const;
     std::int32_t GetInt(std::string_view section, std::string_view key, std::int32_t defaultValue) const;
+    // GetInt for a caller that polls: see ProfileStore::PollInt.
+    std::int32_t PollInt(std::string_view section, std::string_view key, std::int32_t defaultValue) const {
+        return store_.PollInt(path_, section, key, defaultValue);
+    }
     // Every key line of the section: name and value as stored.
     ProfileEntries GetSection(std::string_view section) const;
 

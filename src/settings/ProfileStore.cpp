@@ -47,13 +47,21 @@ void ProfileEditor::SetSection(std::string_view section, const ProfileEntries& e
     });
 }
 
-ProfileStore::Loaded ProfileStore::Load(const std::string& path) {
+ProfileStore::Loaded ProfileStore::Load(const std::string& path, bool polled) {
+    // What memory holds is served only as the last look left it: a document whose bytes changed while they were
+    // read, or a file that could not be read, is looked at again.
+    if (polled && !files_.MayHaveChanged(path)) {
+        if (auto cached = cache_.find(path); cached != cache_.end()) return {cached->second.document, ReadStatus::Read, {}};
+        if (missingPaths_.contains(path)) return {missing_, ReadStatus::Missing, {}};
+    }
     const std::optional<FileStamp> stamp = files_.Stamp(path);
     auto cached = cache_.find(path);
     if (!stamp) {
         if (cached != cache_.end()) cache_.erase(cached);
+        missingPaths_.insert(path);
         return {missing_, ReadStatus::Missing, {}};
     }
+    if (auto gone = missingPaths_.find(path); gone != missingPaths_.end()) missingPaths_.erase(gone);
     if (cached != cache_.end() && cached->second.stamp == *stamp) return {cached->second.document, ReadStatus::Read, {}};
 
     ReadResult read = files_.Read(path);
@@ -66,6 +74,7 @@ ProfileStore::Loaded ProfileStore::Load(const std::string& path) {
     // Kept only under a stamp the bytes are known to belong to: had the file changed between the stamp and the
     // read, these bytes are served once and read again next time.
     if (files_.Stamp(path) != stamp) {
+        if (cached != cache_.end()) cache_.erase(cached);
         scratch_ = std::move(document);
         return {scratch_, ReadStatus::Read, {}};
     }
@@ -83,6 +92,11 @@ std::optional<std::string> ProfileStore::ReadString(const std::string& path, std
 std::int32_t ProfileStore::ReadInt(const std::string& path, std::string_view section, std::string_view key,
                                    std::int32_t defaultValue) {
     return ParseProfileInt(Load(path).document.GetString(section, key), defaultValue);
+}
+
+std::int32_t ProfileStore::PollInt(const std::string& path, std::string_view section, std::string_view key,
+                                   std::int32_t defaultValue) {
+    return ParseProfileInt(Load(path, true).document.GetString(section, key), defaultValue);
 }
 
 std::vector<std::string> ProfileStore::ReadKeyNames(const std::string& path, std::string_view section) {

@@ -4,6 +4,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -47,6 +48,10 @@ public:
     std::optional<std::string> ReadString(const std::string& path, std::string_view section, std::string_view key);
     std::int32_t ReadInt(const std::string& path, std::string_view section, std::string_view key,
                          std::int32_t defaultValue);
+    // As ReadInt, for a caller that polls (Velmora's timer): while the file system can tell that the file did not
+    // change, the value comes from memory without a look at the file.
+    std::int32_t PollInt(const std::string& path, std::string_view section, std::string_view key,
+                         std::int32_t defaultValue);
     std::vector<std::string> ReadKeyNames(const std::string& path, std::string_view section);
     ProfileEntries ReadSection(const std::string& path, std::string_view section);
     // Whether the file could be read when last looked at (Missing counts as read: there is nothing to lose).
@@ -70,12 +75,14 @@ private:
         ReadStatus status;
         std::string reason;
     };
-    // The current document of the file (empty when missing or unreadable), read again only when its stamp changed.
-    Loaded Load(const std::string& path);
+    // The current document of the file (empty when missing or unreadable), read again only when its stamp changed;
+    // polled, not even the stamp is read while the file system can tell nothing changed.
+    Loaded Load(const std::string& path, bool polled = false);
 
     FileSystem& files_;
     CodePage& codePage_;
     std::map<std::string, Cached> cache_;
+    std::set<std::string, std::less<>> missingPaths_;  // missing at the last look
     ProfileDocument missing_;
     ProfileDocument scratch_;  // bytes read while the file changed: served once, not cached
 };

@@ -68,9 +68,11 @@ void MainForm::OnLoad() {
     settingsReadable_ = status != settings::ReadStatus::Unreadable && status != settings::ReadStatus::TooLarge;
     if (!settingsReadable_) window.ShowMessage(std::string(kUnreadableText) + settings_.path(), desktop_.program.title);
     RestoreState();
+    if (desktop_.trace) desktop_.trace->Step("state restored");
     if (!CaptureExplorer(0) || !CaptureExplorer(1)) return;
     // Last, so that no hotkey reaches a form that is still being set up.
     window.InstallHotkeyProcedure();
+    if (desktop_.trace) desktop_.trace->Step("load done");
 }
 
 void MainForm::RestoreState() {
@@ -174,8 +176,10 @@ void MainForm::FitHostedWindows() {
 }
 
 void MainForm::ApplyListStyles() {
-    explorers_[0].ApplyListStyle();
-    explorers_[1].ApplyListStyle();
+    // Read at every call, once for both panes: the settings program may have changed them meanwhile.
+    const explorer::ListFlags flags = explorer::ReadListFlags(settings_, true);
+    explorers_[0].ApplyListStyle(flags);
+    explorers_[1].ApplyListStyle(flags);
 }
 
 // --- Closing ----------------------------------------------------------------------------------------------------

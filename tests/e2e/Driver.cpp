@@ -7,8 +7,8 @@
 #include <fstream>
 
 #include "explorer/ExplorerPane.h"
-#include "platform/win32/kit/Com.h"
 #include "platform/win32/Win32WindowManager.h"
+#include "platform/win32/kit/Com.h"
 #include "platform/win32/kit/HandleCast.h"
 
 namespace velmora::e2e {
@@ -71,6 +71,18 @@ void HoldControl(bool held) {
     GetKeyboardState(keys);
     keys[VK_CONTROL] = keys[VK_LCONTROL] = held ? 0x80 : 0;
     SetKeyboardState(keys);
+}
+
+void Input(DWORD mouseFlags) {
+    INPUT input{INPUT_MOUSE, {.mi = {0, 0, 0, mouseFlags}}};
+    SendInput(1, &input, sizeof(input));
+    Sleep(30);
+}
+
+void Stroke(WORD key, DWORD flags) {
+    INPUT input{INPUT_KEYBOARD, {.ki = {key, static_cast<WORD>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC)), flags}}};
+    SendInput(1, &input, sizeof(input));
+    Sleep(30);
 }
 
 }  // namespace
@@ -200,25 +212,29 @@ void MoveTo(POINT screen) {
     }
 }
 
-void Click(POINT screen, bool right) {
+void Click(POINT screen, Button button, int times) {
     MoveTo(screen);
-    for (DWORD button :
-         {right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN, right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP}) {
-        INPUT input{INPUT_MOUSE, {.mi = {0, 0, 0, button}}};
-        SendInput(1, &input, sizeof(input));
-        Sleep(30);
-    }
+    // Each button's release flag is the one after its press flag.
+    for (int click = 0; click < times; ++click)
+        for (DWORD flags : {static_cast<DWORD>(button), static_cast<DWORD>(button) << 1}) Input(flags);
 }
 
 void Keys(std::initializer_list<WORD> keys) {
-    std::vector<std::pair<WORD, DWORD>> strokes;
-    for (WORD key : keys) strokes.emplace_back(key, 0);
-    for (auto key = std::rbegin(keys); key != std::rend(keys); ++key) strokes.emplace_back(*key, KEYEVENTF_KEYUP);
-    for (const auto& [key, flags] : strokes) {
-        INPUT input{INPUT_KEYBOARD, {.ki = {key, static_cast<WORD>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC)), flags}}};
-        SendInput(1, &input, sizeof(input));
-        Sleep(30);
+    for (WORD key : keys) Stroke(key, 0);
+    for (auto key = std::rbegin(keys); key != std::rend(keys); ++key) Stroke(*key, KEYEVENTF_KEYUP);
+}
+
+void Drag(POINT from, POINT to, bool escape) {
+    MoveTo(from);
+    Input(MOUSEEVENTF_LEFTDOWN);
+    for (int step = 1; step <= 4; ++step)
+        MoveTo({from.x + (to.x - from.x) * step / 4, from.y + (to.y - from.y) * step / 4});
+    if (escape) {
+        Stroke(VK_ESCAPE, 0);
+        Sleep(200);
+        Stroke(VK_ESCAPE, KEYEVENTF_KEYUP);
     }
+    Input(MOUSEEVENTF_LEFTUP);
 }
 
 DWORD DropFiles(const std::vector<std::wstring>& files, bool ctrl) {
@@ -309,7 +325,7 @@ void Program::Popup(HWND strip, int tab, WORD mnemonic) const {
     // activation closes at once: pressed again, as the user would.
     bool open = false;
     for (int attempt = 0; attempt < 3 && !open; ++attempt) {
-        Click(TabCentre(strip, tab), true);
+        Click(TabCentre(strip, tab), Button::Right);
         open = WaitFor([&] { return MenuOpen(); }, 1500);
     }
     ASSERT_TRUE(open) << "no popup menu";

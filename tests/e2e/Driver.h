@@ -47,8 +47,15 @@ HWND FileList(HWND explorer);
 
 // Real input through the system's queue; Wine's keyboard follows the pointer.
 void MoveTo(POINT screen);
-void Click(POINT screen, bool right = false);
+enum class Button : DWORD {
+    Left = MOUSEEVENTF_LEFTDOWN,
+    Right = MOUSEEVENTF_RIGHTDOWN,
+    Middle = MOUSEEVENTF_MIDDLEDOWN
+};
+void Click(POINT screen, Button button = Button::Left, int times = 1);
 void Keys(std::initializer_list<WORD> keys);  // pressed in order, released in reverse
+// The left button pressed at `from`, moved in steps to `to` and let go there; with Escape held a moment first.
+void Drag(POINT from, POINT to, bool escape = false);
 // Drags files from this process to the pointer, Ctrl held if asked; the target's effect.
 DWORD DropFiles(const std::vector<std::wstring>& files, bool ctrl = false);
 

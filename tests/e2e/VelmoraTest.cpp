@@ -15,10 +15,10 @@ using Texts = std::vector<std::wstring>;
 const std::wstring kComputer = L"::{20D04FE0-3AEA-1069-A2D8-08002B30309D}";
 
 TEST(VelmoraTest, StartUpRestoresTabsFollowTheUserAndClosingWritesBack) {
-    // 800x600 pixels at 100,100; stacked panes with the application pane at their right.
+    // 800x600 pixels at 100,100; stacked panes with the application pane at their right, wide enough for the tabs.
     Folder work({L"one.txt"}), source({L"moved.txt", L"copied.txt"});
     Program velmora(L"Velmora.exe", ids::kMainWindowClass,
-                    L"[setting]\r\nwindow=1\r\nState=0\r\nX=1500\r\nY=1500\r\nW=12000\r\nH=9000\r\nBar1=4950\r\n"
+                    L"[setting]\r\nwindow=1\r\nState=0\r\nX=1500\r\nY=1500\r\nW=12000\r\nH=9000\r\nBar1=9000\r\n"
                     L"Bar2=3000\r\nView=2\r\nViewApl=-1\r\n[Tab]\r\n1=コンピュータ?" +
                         kComputer + L"|Work?" + work.path + L"|Gone?C:\\velmora-no-such-folder\r\n2=A?" + source.path +
                         L"|PC?" + kComputer);
@@ -50,6 +50,27 @@ TEST(VelmoraTest, StartUpRestoresTabsFollowTheUserAndClosingWritesBack) {
     ASSERT_TRUE(WaitFor([&] { return velmora.MenuOpen(); }, 3000)) << "no File menu";
     Keys({'1'});
     EXPECT_TRUE(WaitFor([&] { return ItemCount(Strip(velmora, 0)) == 3; }));
+    // Tab 1 dragged past tab 3 goes last; a drag cancelled with Escape moves nothing. A tab's tooltip is its path.
+    HWND strip = Strip(velmora, 0);
+    const RECT stripRect = ScreenRect(strip);
+    const POINT beyond{stripRect.right - 20, (stripRect.top + stripRect.bottom) / 2};
+    const Texts dragged{L"Work", work.Name(), L"コンピュータ"};
+    Drag(TabCentre(strip, 0), beyond);
+    EXPECT_TRUE(WaitFor([&] { return Items(strip) == dragged; }));
+    Drag(TabCentre(strip, 0), beyond, true);
+    EXPECT_FALSE(WaitFor([&] { return Items(strip) != dragged; }, 1000)) << "moved after Escape";
+    MoveTo(TabCentre(strip, 0));
+    HWND tip = nullptr;
+    EXPECT_TRUE(WaitFor([&] { return (tip = TopLevel(TOOLTIPS_CLASSW, velmora.Id())) != nullptr; }, 5000));
+    EXPECT_EQ(Text(tip), work.path);
+    // A double click beside the tabs adds one for the folder shown (Work, selected by the last press); the middle
+    // button closes a tab, and the popup menu brings the last one closed back where it stood.
+    Click(beyond, Button::Left, 2);
+    EXPECT_TRUE(WaitFor([&] { return ItemCount(strip) == 4; }));
+    Click(TabCentre(strip, 2), Button::Middle);
+    EXPECT_TRUE(WaitFor([&] { return ItemCount(strip) == 3; }));
+    velmora.Popup(strip, 0, 'R');
+    EXPECT_EQ(Items(strip), (Texts{L"Work", work.Name(), L"コンピュータ", work.Name()}));
     // The popup of a tab copies its path, or closes it.
     velmora.Popup(Strip(velmora, 1), 1, 'P');
     WaitFor([] { return OpenClipboard(nullptr) != FALSE; }, 2000);
@@ -62,7 +83,7 @@ TEST(VelmoraTest, StartUpRestoresTabsFollowTheUserAndClosingWritesBack) {
     // Files dropped on a tab are moved into its folder, with Ctrl copied. The source never hears of a move it would
     // finish by deleting its files: Velmora moves them itself, after the drop, and a move onto the tab of the file's
     // own folder does nothing at all.
-    MoveTo(TabCentre(Strip(velmora, 0), 1));
+    MoveTo(TabCentre(strip, 0));
     EXPECT_EQ(DropFiles({source / L"moved.txt"}), static_cast<DWORD>(DROPEFFECT_NONE));
     EXPECT_TRUE(WaitFor([&] { return work.Has(L"moved.txt") && !source.Has(L"moved.txt"); }));
     EXPECT_EQ(DropFiles({work / L"moved.txt"}), static_cast<DWORD>(DROPEFFECT_NONE));
@@ -74,8 +95,9 @@ TEST(VelmoraTest, StartUpRestoresTabsFollowTheUserAndClosingWritesBack) {
     ASSERT_TRUE(velmora.WaitForExit());
     const std::pair<const wchar_t*, const wchar_t*> saved[] = {{L"State", L"0"}, {L"View", L"2"}, {L"ViewApl", L"-1"}};
     for (const auto& [key, value] : saved) EXPECT_EQ(velmora.Read(L"setting", key), value) << key;
+    const std::wstring added = work.Name() + L"?" + work.path;
     EXPECT_EQ(velmora.Read(L"Tab", L"1"),
-              L"コンピュータ?" + kComputer + L"|Work?" + work.path + L"|" + work.Name() + L"?" + work.path);
+              L"Work?" + work.path + L"|" + added + L"|コンピュータ?" + kComputer + L"|" + added);
     EXPECT_EQ(velmora.Read(L"Tab", L"2"), L"PC?" + kComputer);
 }
 
@@ -212,9 +234,9 @@ HWND Capture(const Program& velmora, int entry) {
 TEST(VelmoraTest, ApplicationPaneCapturesTakesOutClosesSweepsAndGivesBack) {
     // Picking the entry already chosen starts its program again.
     Folder apps;
-    Program velmora(L"Velmora.exe", ids::kMainWindowClass,
-                    L"[setting]\r\nViewApl=-1\r\n[App]\r\n" +
-                        Launcher(apps, {L"A", L"B", L"C_hung", L"D_exits", L"E_refuses"}));
+    Program velmora(
+        L"Velmora.exe", ids::kMainWindowClass,
+        L"[setting]\r\nViewApl=-1\r\n[App]\r\n" + Launcher(apps, {L"A", L"B", L"C_hung", L"D_exits", L"E_refuses"}));
     HWND strip = Strip(velmora, 2);
     std::vector<HWND> windows;  // captured, in the order of their tabs
     std::vector<HANDLE> processes;
@@ -231,11 +253,12 @@ TEST(VelmoraTest, ApplicationPaneCapturesTakesOutClosesSweepsAndGivesBack) {
     // A program killed from outside loses its tab at the next tick.
     TerminateProcess(processes[2], 9);
     EXPECT_TRUE(WaitFor([&] { return ItemCount(strip) == 3; }, 2000));
-    // Taken out, a window goes back to the desktop and its program runs on; a tab closed asks its program to close.
+    // Taken out, a window goes back to the desktop and its program runs on; a tab closed with the middle button gives
+    // its window back and asks its program to close.
     velmora.Popup(strip, 0, 'T');
     EXPECT_TRUE(WaitFor([&] { return GetAncestor(windows[0], GA_PARENT) == GetDesktopWindow(); }, 5000));
-    velmora.Popup(strip, 0, 'C');
-    EXPECT_LT(Ending(processes[1]), 2u) << "not asked to close";
+    Click(TabCentre(strip, 0), Button::Middle);
+    EXPECT_EQ(Ending(processes[1]), 0u) << "not given back to the desktop, then asked to close";
 
     // A program whose window does not answer, and one that shows none, leave no tab but a message; one tab is left.
     const std::pair<int, const wchar_t*> refusals[] = {

@@ -47,7 +47,6 @@ constexpr UINT kGetShellBrowser = WM_USER + 7;
 constexpr UINT kBrowseToTreeSelection = WM_APP + 1;
 constexpr UINT kBrowseToParent = WM_APP + 2;
 
-constexpr UINT_PTR kListSubclassId = 1;
 constexpr UINT kFolderFlags = FWF_NOCLIENTEDGE;
 
 struct PidlDeleter {
@@ -259,8 +258,9 @@ public:
 private:
     static LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK ChainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                     DWORD_PTR data);
+    static LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam);
+    static void HookList(HWND list);
+    static StandIn* OwnerOfList(HWND list);
 
     HWND CreateChainWindow(const wchar_t* className, HWND parent);
     bool CreateBrowser();
@@ -448,7 +448,7 @@ void StandIn::AdoptView(IShellView* view) {
     GetClientRect(sink_, &area);
     SetWindowPos(window, HWND_TOP, 0, 0, area.right, area.bottom, SWP_NOACTIVATE);
     HWND list = FindWindowExW(window, nullptr, WC_LISTVIEWW, nullptr);
-    if (list) SetWindowSubclass(list, ListProc, kListSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    if (list) HookList(list);
     if (viewHadFocus_) SetFocus(list ? list : window);
 }
 
@@ -597,26 +597,48 @@ LRESULT CALLBACK StandIn::ChainProc(HWND window, UINT message, WPARAM wParam, LP
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-LRESULT CALLBACK StandIn::ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR data) {
-    auto* self = reinterpret_cast<StandIn*>(data);
+// Backspace in the list goes up one folder. The list's own procedure is replaced, the one before it kept in the
+// list's user data, rather than subclassed through the common controls: their subclassing reads a window property
+// on every message, and under Wine each read is a round trip to the server, three for every message the list gets
+// (Velmora's timer asks each list for its style twice a second). A list whose user data is taken is left alone.
+void StandIn::HookList(HWND list) {
+    if (GetWindowLongPtrW(list, GWLP_USERDATA) != 0 ||
+        GetWindowLongPtrW(list, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&ListProc)) {
+        return;
+    }
+    SetWindowLongPtrW(list, GWLP_USERDATA, GetWindowLongPtrW(list, GWLP_WNDPROC));
+    SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ListProc));
+}
+
+// The stand-in whose sink holds the list's view; nullptr when the view is somewhere else.
+StandIn* StandIn::OwnerOfList(HWND list) {
+    HWND sink = GetParent(GetParent(list));
+    if (!sink || GetWindowLongPtrW(sink, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(&ChainProc)) return nullptr;
+    auto* self = reinterpret_cast<StandIn*>(GetWindowLongPtrW(sink, GWLP_USERDATA));
+    return self && self->sink_ == sink ? self : nullptr;
+}
+
+LRESULT CALLBACK StandIn::ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
+    const auto previous = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(list, GWLP_USERDATA));
     switch (message) {
         case WM_KEYDOWN:
-            // Backspace goes up one folder, as in Explorer. The browser sees keys
-            // only when its host's message loop hands them to it, which Velmora's
-            // does not; the key is kept from the list so that a browser that does
-            // see it cannot go up a second time.
-            if (wParam == VK_BACK && self->frame_) {
-                PostMessageW(self->frame_, kBrowseToParent, 0, 0);
-                return 0;
+            // The browser sees keys only when its host's message loop hands them to it, which Velmora's does not;
+            // the key is kept from the list so that a browser that does see it cannot go up a second time.
+            if (wParam == VK_BACK) {
+                if (StandIn* self = OwnerOfList(list); self && self->frame_) {
+                    PostMessageW(self->frame_, kBrowseToParent, 0, 0);
+                    return 0;
+                }
             }
             break;
         case WM_NCDESTROY:
-            RemoveWindowSubclass(list, ListProc, id);
+            SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+            SetWindowLongPtrW(list, GWLP_USERDATA, 0);
             break;
         default:
             break;
     }
-    return DefSubclassProc(list, message, wParam, lParam);
+    return CallWindowProcW(previous, list, message, wParam, lParam);
 }
 
 }  // namespace

@@ -33,8 +33,10 @@ constexpr CommandOf kCommands[] = {
     {MenuItem::HelpAbout, ids::kHelpAbout},
     {MenuItem::PopupPath1, ids::kPopupPath1},
     {MenuItem::PopupClose1, ids::kPopupClose1},
+    {MenuItem::PopupReopen1, ids::kPopupReopen1},
     {MenuItem::PopupPath2, ids::kPopupPath2},
     {MenuItem::PopupClose2, ids::kPopupClose2},
+    {MenuItem::PopupReopen2, ids::kPopupReopen2},
     {MenuItem::PopupTakeOut, ids::kPopupTakeOut},
     {MenuItem::PopupAppClose, ids::kPopupAppClose},
 };
@@ -103,8 +105,12 @@ MainMenus::MainMenus() {
     AppendMenuW(bar_, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(tools), L"ツール(&T)");
     AppendMenuW(bar_, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(help_), L"ヘルプ(&H)");
 
-    popups_[0] = BuildDropDown({{ids::kPopupPath1, L"パスをコピー(&P)"}, {ids::kPopupClose1, L"タブを閉じる(&C)"}});
-    popups_[1] = BuildDropDown({{ids::kPopupPath2, L"パスをコピー(&P)"}, {ids::kPopupClose2, L"タブを閉じる(&C)"}});
+    popups_[0] = BuildDropDown({{ids::kPopupPath1, L"パスをコピー(&P)"},
+                                {ids::kPopupClose1, L"タブを閉じる(&C)"},
+                                {ids::kPopupReopen1, L"閉じたタブを開く(&R)"}});
+    popups_[1] = BuildDropDown({{ids::kPopupPath2, L"パスをコピー(&P)"},
+                                {ids::kPopupClose2, L"タブを閉じる(&C)"},
+                                {ids::kPopupReopen2, L"閉じたタブを開く(&R)"}});
     popups_[2] = BuildDropDown({{ids::kPopupTakeOut, L"取り出す(&T)"}, {ids::kPopupAppClose, L"タブを閉じる(&C)"}});
 }
 
@@ -117,9 +123,11 @@ HMENU MainMenus::Holder(MenuItem item) const {
     switch (item) {
         case MenuItem::PopupPath1:
         case MenuItem::PopupClose1:
+        case MenuItem::PopupReopen1:
             return popups_[0];
         case MenuItem::PopupPath2:
         case MenuItem::PopupClose2:
+        case MenuItem::PopupReopen2:
             return popups_[1];
         case MenuItem::PopupTakeOut:
         case MenuItem::PopupAppClose:

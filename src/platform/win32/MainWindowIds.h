@@ -30,8 +30,10 @@ inline constexpr unsigned kHelpHomePage = 40402;
 inline constexpr unsigned kHelpAbout = 40403;
 inline constexpr unsigned kPopupPath1 = 40501;
 inline constexpr unsigned kPopupClose1 = 40502;
+inline constexpr unsigned kPopupReopen1 = 40503;
 inline constexpr unsigned kPopupPath2 = 40511;
 inline constexpr unsigned kPopupClose2 = 40512;
+inline constexpr unsigned kPopupReopen2 = 40513;
 inline constexpr unsigned kPopupTakeOut = 40521;
 inline constexpr unsigned kPopupAppClose = 40522;
 

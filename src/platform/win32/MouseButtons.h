@@ -8,7 +8,6 @@
 
 namespace velmora::win32 {
 
-inline constexpr int kButtonMiddle = 4;
 inline constexpr int kButtonX1 = 8;
 inline constexpr int kButtonX2 = 16;
 
@@ -18,7 +17,7 @@ inline int ButtonsHeld(WPARAM keys) {
     int buttons = 0;
     if (keys & MK_LBUTTON) buttons |= platform::kButtonLeft;
     if (keys & MK_RBUTTON) buttons |= platform::kButtonRight;
-    if (keys & MK_MBUTTON) buttons |= kButtonMiddle;
+    if (keys & MK_MBUTTON) buttons |= platform::kButtonMiddle;
     if (keys & MK_XBUTTON1) buttons |= kButtonX1;
     if (keys & MK_XBUTTON2) buttons |= kButtonX2;
     return buttons;
@@ -32,7 +31,7 @@ inline int ButtonReleased(UINT message, WPARAM wParam) {
         case WM_RBUTTONUP:
             return platform::kButtonRight;
         case WM_MBUTTONUP:
-            return kButtonMiddle;
+            return platform::kButtonMiddle;
         case WM_XBUTTONUP:
             return GET_XBUTTON_WPARAM(wParam) == XBUTTON1 ? kButtonX1 : kButtonX2;
         default:

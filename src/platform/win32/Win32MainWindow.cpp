@@ -155,6 +155,15 @@ HWND Win32MainWindow::CreateControl(size_t index, HWND parent) {
             events.click = [this, strip] {
                 if (EventsOn()) events_->OnTabClick(strip);
             };
+            events.doubleClick = [this, strip](POINT at) {
+                if (EventsOn()) events_->OnTabDoubleClick(strip, at.x * TwipsPerPixelX());
+            };
+            // The gap by the form's own widths, as its hit test finds a tab.
+            events.gapAt = [this, strip](int x) { return base::TabGapAt(TabWidths(strip), x * TwipsPerPixelX()); };
+            events.dragged = [this, strip](int from, int gap) {
+                if (EventsOn()) events_->OnTabDragged(strip, from, gap);
+            };
+            events.tooltip = [this, strip](int tab) { return EventsOn() ? events_->OnTabTooltip(strip, tab) : ""; };
             return (strips_[static_cast<size_t>(strip)] =
                         std::make_unique<TabStrip>(parent, design.id, design.visible, std::move(events)))
                 ->Hwnd();
@@ -206,9 +215,7 @@ DWORD Win32MainWindow::OnStripDrop(platform::Strip strip, const DropInfo& drop) 
     const double x = drop.client.x * TwipsPerPixelX();
     if (strip != platform::Strip::Apps) {
         // The form's own rule for which tab is under the drop: beside the tabs nothing is moved or copied.
-        std::vector<double> widths;
-        for (int tab = 1; tab <= TabCount(strip); ++tab) widths.push_back(TabWidth(strip, tab));
-        if (base::HitTestTab(widths, x) == 0) return DROPEFFECT_NONE;
+        if (base::HitTestTab(TabWidths(strip), x) == 0) return DROPEFFECT_NONE;
     }
     Queue({strip, 0, drop.files, drop.shift, x, drop.client.y * TwipsPerPixelY()});
     if (strip == platform::Strip::Apps || drop.effect == DROPEFFECT_COPY) return DROPEFFECT_COPY;
@@ -291,6 +298,12 @@ platform::WindowHandle Win32MainWindow::FrameWindow(int index) {
 
 double Win32MainWindow::TabWidth(platform::Strip strip, int tab) {
     return StripOf(strip).WidthPixels(tab) * TwipsPerPixelX();
+}
+
+std::vector<double> Win32MainWindow::TabWidths(platform::Strip strip) {
+    std::vector<double> widths;
+    for (int tab = 1; tab <= TabCount(strip); ++tab) widths.push_back(TabWidth(strip, tab));
+    return widths;
 }
 
 // --- The window ------------------------------------------------------------------------------------------------

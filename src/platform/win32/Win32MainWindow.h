@@ -86,6 +86,7 @@ public:
     void SetTabTag(platform::Strip strip, int tab, const std::string& tag) override { StripOf(strip).SetTag(tab, tag); }
     std::string TabTag(platform::Strip strip, int tab) override { return StripOf(strip).Tag(tab); }
     void RemoveTab(platform::Strip strip, int tab) override { StripOf(strip).Remove(tab); }
+    void MoveTab(platform::Strip strip, int from, int to) override { StripOf(strip).Move(from, to); }
     int SelectedTab(platform::Strip strip) override { return StripOf(strip).Selected(); }
     double TabWidth(platform::Strip strip, int tab) override;
     void ClearCombo() override { combo_->Clear(); }
@@ -134,6 +135,7 @@ private:
     WindowDpi Dpi() const { return DpiOfWindow(Hwnd()); }
     bool EventsOn() const { return events_ != nullptr && eventsStarted_; }
     TabStrip& StripOf(platform::Strip strip) { return *strips_.at(static_cast<size_t>(strip)); }
+    std::vector<double> TabWidths(platform::Strip strip);  // in twips, as the form reads them
 
     MainWindowOptions options_;
     MainMenus menus_;

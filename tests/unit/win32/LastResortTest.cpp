@@ -1,16 +1,17 @@
-// The crash handlers' give-back, with windows of another thread of this process standing in for other programs'.
-#include "platform/win32/LastResort.h"
-
+// The crash handlers' give-back, with windows of other threads of this process standing in for other programs'.
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <functional>
 #include <thread>
+#include <vector>
+
+#include "platform/win32/LastResort.h"
 
 namespace velmora::win32 {
 namespace {
 
-// Re-parenting the other thread's windows talks to the frame's thread, this one: it keeps reading meanwhile.
+// Re-parenting the other threads' windows talks to the frame's thread, this one: it keeps reading meanwhile.
 void PumpUntil(const std::function<bool()>& done) {
     for (int round = 0; round < 250 && !done(); ++round) {
         MSG message;
@@ -25,26 +26,22 @@ LRESULT CALLBACK SlowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-HWND MakeWindow(HWND parent, const wchar_t* className) {
-    HWND window = CreateWindowExW(0, className, L"", WS_POPUP, 0, 0, 120, 80, nullptr, nullptr, nullptr, nullptr);
-    SetParent(window, parent);
-    return window;
-}
-
 TEST(LastResortTest, GivesBackEachHeldWindowWhoseThreadAnswersShownWhereItIs) {
-    WNDCLASSW slowClass{};
-    slowClass.lpfnWndProc = SlowProc;
-    slowClass.lpszClassName = L"VelmoraSlowToAnswer";
+    const WNDCLASSW slowClass{0, SlowProc, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, L"VelmoraSlowToAnswer"};
     RegisterClassW(&slowClass);
     HWND frame = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 200, 150, 400, 300, nullptr, nullptr,
                                  nullptr, nullptr);
     HANDLE stop = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    std::atomic<HWND> answering{}, slow{};
+    std::atomic<HWND> held[2]{};  // answering, slow
     std::atomic<int> ended = 0;
     // Each thread makes its window in the frame, reads its messages until stopped, then ends its window.
-    const auto thread = [&](std::atomic<HWND>& window, const wchar_t* className) {
-        return std::thread([&, className] {
-            window = MakeWindow(frame, className);
+    std::vector<std::thread> threads;
+    for (const wchar_t* className : {L"STATIC", slowClass.lpszClassName}) {
+        threads.emplace_back([&, className, slot = threads.size()] {
+            HWND window =
+                CreateWindowExW(0, className, L"", WS_POPUP, 0, 0, 120, 80, nullptr, nullptr, nullptr, nullptr);
+            SetParent(window, frame);
+            held[slot] = window;
             while (MsgWaitForMultipleObjects(1, &stop, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
                 MSG message;
                 while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
@@ -52,16 +49,16 @@ TEST(LastResortTest, GivesBackEachHeldWindowWhoseThreadAnswersShownWhereItIs) {
             DestroyWindow(window);
             ++ended;
         });
-    };
-    std::thread answeringThread = thread(answering, L"STATIC"), slowThread = thread(slow, slowClass.lpszClassName);
-    PumpUntil([&] { return answering && slow; });
-    for (HWND window : {slow.load(), answering.load()}) last_resort::Hold(window);
-    RECT before{};
+    }
+    PumpUntil([&] { return held[0] && held[1]; });
+    HWND answering = held[0], slow = held[1];
+    last_resort::Hold(slow);
+    last_resort::Hold(answering);
+    RECT before{}, after{};
     GetWindowRect(answering, &before);
 
     last_resort::GiveBackAll();
     PumpUntil([&] { return IsWindowVisible(answering) != FALSE; });
-    RECT after{};
     GetWindowRect(answering, &after);
     EXPECT_TRUE(GetAncestor(answering, GA_PARENT) == GetDesktopWindow() && IsWindowVisible(answering));
     EXPECT_TRUE(EqualRect(&before, &after)) << after.left << "," << after.top;
@@ -69,8 +66,7 @@ TEST(LastResortTest, GivesBackEachHeldWindowWhoseThreadAnswersShownWhereItIs) {
 
     SetEvent(stop);
     PumpUntil([&] { return ended == 2; });
-    answeringThread.join();
-    slowThread.join();
+    for (std::thread& thread : threads) thread.join();
     CloseHandle(stop);
     DestroyWindow(frame);
 }

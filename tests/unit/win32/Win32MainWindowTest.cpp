@@ -35,6 +35,7 @@ public:
     void OnMenu(platform::MenuItem) override { log.push_back("menu"); }
     void OnTabClick(Strip strip) override { log.push_back("click " + std::to_string(static_cast<int>(strip))); }
     void OnTabMouseDown(Strip, int buttons, int, double, double) override { Log("down", buttons); }
+    void OnTabDragged(Strip, int from, int gap) override { Log("dragged " + std::to_string(from), gap); }
     void OnSplitMouseDown(int, int buttons, double, double) override { Log("split down", buttons); }
     void OnSplitMouseUp(int, int buttons, double, double) override { Log("split up", buttons); }
     bool refuseEnd = false;
@@ -62,6 +63,8 @@ public:
     void OnComboClick() override {}
     void OnSplitMouseMove(int, int, double, double) override {}
     void OnTimer() override {}
+    void OnTabDoubleClick(Strip, double) override {}
+    std::string OnTabTooltip(Strip, int) override { return {}; }
 };
 
 class Win32MainWindowTest : public testing::Test {
@@ -185,6 +188,16 @@ TEST_F(Win32MainWindowTest, TagsStayParallelToTheTabsAndAPressOnTheSelectedTabIs
         EXPECT_EQ(window_->SelectedTab(Strip::Explorer1), 2);
     }
 
+    // Moved, a tab takes its tag along, and the selection stays on the tab it was on ("third", pressed above).
+    window_->AddTab(Strip::Explorer1, "fourth");
+    const int moves[][3] = {{3, 1, 3}, {3, 2, 2}, {1, 3, 1}};  // from, to, then selected
+    for (const auto& move : moves) {
+        window_->MoveTab(Strip::Explorer1, move[0], move[1]);
+        EXPECT_EQ(window_->SelectedTab(Strip::Explorer1), move[2]) << move[0] << " to " << move[1];
+    }
+    EXPECT_EQ(window_->TabCaption(Strip::Explorer1, 1) + window_->TabTag(Strip::Explorer1, 1), "thirdtag3");
+    EXPECT_EQ(window_->TabCaption(Strip::Explorer1, 2) + window_->TabTag(Strip::Explorer1, 2), "Windowstag2");
+
     window_->ClearTabs(Strip::Explorer1);
     window_->AddTab(Strip::Explorer1, "new");
     EXPECT_EQ(window_->TabTag(Strip::Explorer1, 1), "") << "a cleared strip keeps no old tags";
@@ -201,6 +214,19 @@ TEST_F(Win32MainWindowTest, PressesReportEveryButtonHeldAndADragEndsWhenAnotherW
     EXPECT_EQ(events_.log, (std::vector<std::string>{"down 3", "split down 1", "split down 9", "split up 0"}));
 }
 
+TEST_F(Win32MainWindowTest, ATabDraggedGoesIntoTheGapAtItsReleaseUnlessAnotherWindowTookTheMouse) {
+    window_->Place(Control::TabStrip1_0, {0, 0, 6000, 300});
+    for (const char* caption : {"one", "two"}) window_->AddTab(Strip::Explorer1, caption);
+    HWND strip = window_->ControlWindow(Control::TabStrip1_0);
+    for (bool taken : {true, false}) {
+        SendMessageW(strip, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        SendMessageW(strip, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(300, 5));
+        if (taken) SetCapture(window_->Hwnd());
+        SendMessageW(strip, WM_LBUTTONUP, 0, MAKELPARAM(300, 5));
+    }
+    EXPECT_EQ(events_.log, (std::vector<std::string>{"down 1", "click 0", "down 1", "click 0", "dragged 1 3"}));
+}
+
 TEST_F(Win32MainWindowTest, TheSessionsEndIsAskedAsTheFormAnswersAndEndsItOnce) {
     HWND main = window_->Hwnd();
     events_.refuseEnd = true;
@@ -214,10 +240,16 @@ TEST_F(Win32MainWindowTest, TheSessionsEndIsAskedAsTheFormAnswersAndEndsItOnce) 
     EXPECT_FALSE(IsWindow(main));
 }
 
-TEST_F(Win32MainWindowTest, TheHelpMenuShowsTheStateTheFormGivesItWhileItOpens) {
+TEST_F(Win32MainWindowTest, MenusShowTheStateTheFormGivesThem) {
     for (bool readMeThere : {false, true, false}) {
         events_.onHelpMenuOpening = [&] { window_->SetEnabled(platform::MenuItem::HelpReadMe, readMeThere); };
         EXPECT_EQ(ReadMeGreyedWhileOpen(), !readMeThere);
+    }
+    // A popup's entry too, which the form greys before the popup shows.
+    for (bool closedTabs : {false, true}) {
+        window_->SetEnabled(platform::MenuItem::PopupReopen2, closedTabs);
+        const HMENU popup = window_->Menus().Popup(platform::PopupMenu::Explorer2);
+        EXPECT_EQ(GetMenuState(popup, ids::kPopupReopen2, MF_BYCOMMAND), closedTabs ? MF_ENABLED : MF_GRAYED);
     }
 }
 
