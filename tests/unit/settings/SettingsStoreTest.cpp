@@ -63,6 +63,29 @@ TEST_F(SettingsStoreTest, AnUnchangedFileIsServedFromMemoryAndAnotherWritersChan
     EXPECT_EQ(ReadSetting(ini_, keys::Grid), 0);
 }
 
+TEST_F(SettingsStoreTest, APollWhileNothingChangedServesMemoryYetSeesOurOwnWriteAtOnce) {
+    auto poll = [this] { return ini_.PollInt("Velmora", "Grid", 5); };
+    files_.unchanged = true;
+    EXPECT_EQ(poll(), 5);
+    EXPECT_TRUE(WriteSetting(ini_, keys::Grid, 3));
+    EXPECT_EQ(poll(), 3);
+    files_.SetFile(kPath, "[Velmora]\r\nGrid=1\r\n");  // another program's write, not yet told
+    EXPECT_EQ(poll(), 3);
+    files_.unchanged = false;
+    EXPECT_EQ(poll(), 1);
+    files_.RemoveFile(kPath);
+    EXPECT_EQ(poll(), 5);
+    files_.unchanged = true;
+    files_.SetFile(kPath, "[Velmora]\r\nGrid=2\r\n");
+    EXPECT_EQ(poll(), 5);  // missing at the last look, and nothing told since
+    files_.unchanged = false;
+    files_.unreadable.insert(kPath);
+    EXPECT_EQ(poll(), 5);
+    files_.unreadable.clear();
+    files_.unchanged = true;
+    EXPECT_EQ(poll(), 2);  // what could not be read is looked at again
+}
+
 TEST_F(SettingsStoreTest, ASaveIsAllOrNothingAndSaysWhyNot) {
     const std::string original = "[App]\r\nold=C:\\old.exe\r\n[setting]\r\nView=1\r\n";
     files_.SetFile(kPath, original);
