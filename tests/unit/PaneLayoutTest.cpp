@@ -85,13 +85,24 @@ TEST_F(PaneLayoutTest, SixLayoutsAndTheCentreCommandInEach) {
     }
 }
 
-TEST_F(PaneLayoutTest, StartsInTheDesignStateAndWithoutAViewOnlyFits) {
+TEST_F(PaneLayoutTest, StartsInTheDesignStateRejectsIndicesOutOfRangeAndFitsAfterEachPaneResize) {
     EXPECT_EQ(Inside(layout_, 0), "0,0,3315,300 0,270,3375,2025");
     EXPECT_EQ(Inside(layout_, 2), "0,0,2160,300 0,300,4335,1995 2160,0,2175,300");
     EXPECT_TRUE(layout_.Layout(kWindow).laidOut);
     EXPECT_EQ(Shown(layout_), "F0 0,0,3375,2295 F1 5280,0,4335,2295 B0 4920,0,50,5415 B1 0,2880,7215,50");
     EXPECT_EQ(layout_.Frame(2), (base::TwipsRect{0, 3240, 4335, 2295}));
-    EXPECT_EQ(fitted_.size(), 1u);
+    EXPECT_EQ(fitted_.size(), 1u);  // without a view it only fits
+    Show(1, false);
+    EXPECT_FALSE(layout_.SelectView(3, kWindow).laidOut);
+    EXPECT_FALSE(layout_.SelectView(-1, kWindow).laidOut);
+    EXPECT_TRUE(layout_.ViewChecked(1));
+    EXPECT_THROW(layout_.Frame(3), std::out_of_range);
+    EXPECT_THROW(layout_.PressSplitBar(2, kLeftButton), std::out_of_range);
+    // Pane 0, pane 1, the end of the pass; each pane's inner layout done before its fit.
+    fitted_.clear();
+    layout_.Layout(Window(12000, 5000));
+    ASSERT_EQ(fitted_.size(), 3u);
+    EXPECT_EQ(fitted_[0], (base::TwipsRect{0, 270, 4920, 4730}));
 }
 
 TEST_F(PaneLayoutTest, StepsWhoseRoomIsMissingAreSkipped) {
@@ -148,23 +159,6 @@ TEST_F(PaneLayoutTest, AMinimisedWindowIsNotLaidOutAndOneBelowTheMinimumOuterSiz
     // The resize the caller makes raises the nested pass. The client size is rounded, halves to even.
     EXPECT_EQ(layout_.Layout({false, *outcome.outerSize, {260.5, 109.5}}).outerSize, std::nullopt);
     EXPECT_EQ(layout_.Frame(0), (base::TwipsRect{0, 0, 260, 110}));
-}
-
-TEST_F(PaneLayoutTest, FitsAfterEachPaneResizeWithItsInnerLayoutDoneAndAtTheEnd) {
-    Show(1, false);
-    fitted_.clear();
-    layout_.Layout(Window(12000, 5000));
-    ASSERT_EQ(fitted_.size(), 3u) << "pane 0, pane 1, end of pass";
-    EXPECT_EQ(fitted_[0], (base::TwipsRect{0, 270, 4920, 4730}));
-}
-
-TEST_F(PaneLayoutTest, RejectsIndicesOutOfRange) {
-    Show(1, false);
-    EXPECT_FALSE(layout_.SelectView(3, kWindow).laidOut);
-    EXPECT_FALSE(layout_.SelectView(-1, kWindow).laidOut);
-    EXPECT_TRUE(layout_.ViewChecked(1));
-    EXPECT_THROW(layout_.Frame(3), std::out_of_range);
-    EXPECT_THROW(layout_.PressSplitBar(2, kLeftButton), std::out_of_range);
 }
 
 TEST_F(PaneLayoutTest, OnlyALeftButtonDragsABarAndTheBarMovesAloneUntilTheRelease) {
