@@ -73,6 +73,10 @@ TEST_F(OptionSettingsTest, LoadShowsWhatVelmoraActsOnAndSaveWritesItBack) {
         {"[App]\nTool=C:\\run.exe /opt=1 /x=2\njust text\nbad\x82=C:\\x.exe\n\x83\x81\x83\x82\x92\xA0=notepad.exe\n",
          "000  0 0 0 0 0 0 0 0 [Tool=C:\\run.exe /opt=1 /x=2] [bad\uFFFD=C:\\x.exe] [メモ帳=notepad.exe]",
          "[App]\nTool=C:\\run.exe /opt=1 /x=2\njust text\nbad\x82=C:\\x.exe\n\x83\x81\x83\x82\x92\xA0=notepad.exe\n"},
+        // The other program's keys, sections and comments stay where they are.
+        {"; by hand\n[setting]\nState=2\nwindow=1\n[Tab]\n1=C?C:\\\n", "100  0 0 0 0 0 0 0 0",
+         "; by hand\n[setting]\nState=2\nwindow=1\nBoot=\nHot1=0\nHotkey1=0\nModkey1=0\nHot2=0\nHotkey2=0\nModkey2=0\n"
+         "[Tab]\n1=C?C:\\\n[Velmora]\n"},
     };
     for (const auto& [file, shown, saved] : cases) {
         SCOPED_TRACE(shown);
@@ -84,29 +88,6 @@ TEST_F(OptionSettingsTest, LoadShowsWhatVelmoraActsOnAndSaveWritesItBack) {
         ASSERT_TRUE(Save(state));
         EXPECT_NE(FileText().find(Crlf(saved)), std::string::npos) << FileText();
     }
-}
-
-TEST_F(OptionSettingsTest, SaveWritesEveryKeyKeepsTheOtherProgramsAndWritesSectionAppAnew) {
-    files_.SetFile(kFile, Crlf("; by hand\n[App]\nOld=C:\\old.exe\n[setting]\nState=2\nwindow=1\n[Tab]\n1=C?C:\\\n"));
-    OptionState state = Load();
-    state.lineSelect = true;
-    state.bootPath = "C:\\Tools\\boot.exe";
-    state.offsetX = {10, -200, 1.5};
-    state.offsetY = {10, 0, -0.25};
-    state.hotkeys = {0x0341, 0x0A24};
-    // In display order; two rows of one name leave one key with the later path.
-    state.launcherRows = {{"メモ帳", "C:\\notepad.exe"}, {"A", "first"}, {"calc", "calc.exe"}, {"A", "second"}};
-    ASSERT_TRUE(Save(state));
-    EXPECT_EQ(FileText(), Crlf("; by hand\n"
-                               "[setting]\nState=2\nwindow=1\nBoot=C:\\Tools\\boot.exe\n"
-                               "Hot1=833\nHotkey1=65\nModkey1=6\nHot2=2596\nHotkey2=36\nModkey2=2\n"
-                               "[Tab]\n1=C?C:\\\n"
-                               "[App]\n\x83\x81\x83\x82\x92\xA0=C:\\notepad.exe\nA=second\ncalc=calc.exe\n"
-                               "[Velmora]\nGrid=0\nLineSel=1\n"
-                               "[pos]\nX01=150\nX02=-3000\nX03=22.5\nY01=120\nY02=0\nY03=-3\n"));
-    state.launcherRows.clear();
-    ASSERT_TRUE(Save(state));
-    EXPECT_EQ(FileText().find("[App]"), std::string::npos);
 }
 
 TEST(OptionSettingsConversionTest, PixelsAndTwipsConvertAsTheFieldShowsThem) {
@@ -123,10 +104,12 @@ TEST(OptionSettingsConversionTest, PixelsAndTwipsConvertAsTheFieldShowsThem) {
 }
 
 TEST_F(OptionSettingsTest, ApplyStaysOpenCancelWritesNothingOkSavesAndClosesAndAFailedSaveSaysWhy) {
-    OptionState state;
+    files_.SetFile(kFile, "[App]\r\nOld=C:\\old.exe\r\n");
+    OptionState state;  // no launcher rows: section App goes
     state.offsetX[0] = 10;
     EXPECT_FALSE(Closes(Decision::Apply, state));
     const std::string applied = FileText();
+    EXPECT_EQ(applied.find("[App]"), std::string::npos);
     EXPECT_NE(applied.find("X01=150\r\n"), std::string::npos);
     state.offsetX[0] = 20;
     EXPECT_TRUE(Closes(Decision::Cancel, state));
@@ -142,13 +125,6 @@ TEST_F(OptionSettingsTest, ApplyStaysOpenCancelWritesNothingOkSavesAndClosesAndA
     files_.failFromWrite = 0;
     EXPECT_TRUE(Closes(Decision::Ok, state));
     EXPECT_NE(FileText().find("X01=300\r\n"), std::string::npos);
-}
-
-TEST_F(OptionSettingsTest, EachCallFormsThePathFromItsFolder) {
-    files_.AddFolder("D:\\Moved");
-    ASSERT_TRUE(SaveSettings(store_, "D:\\Moved", scale_, OptionState{.bootPath = "x.exe"}));
-    EXPECT_FALSE(files_.FileExists(kFile));
-    EXPECT_EQ(LoadSettings(store_, "D:\\Moved", scale_).bootPath, "x.exe");
 }
 
 }  // namespace
