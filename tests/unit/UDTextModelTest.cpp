@@ -99,9 +99,10 @@ TEST_F(UDTextModelTest, SettersTakeOnlyWhatTheyMayAndLockedColoursAndFontGoToThe
     model_.SetIncrement(-2.5);
     model_.SetInterval1(1);
     model_.SetInterval2(4999);
+    model_.SetInterval2(1);  // both edges taken, each announced
     model_.SetLocked(true);
     model_.SetForeColor(0x0000FF);
-    EXPECT_EQ(Numbers(), "150 -5 -2.5 0 1 4999 locked ff ffffff");
+    EXPECT_EQ(Numbers(), "150 -5 -2.5 0 1 1 locked ff ffffff");
     model_.SetBackColor(0x00FF00);
     model_.SetFont(UDFont{"MS UI Gothic", 12, true});
     EXPECT_EQ(font_, (UDFont{"MS UI Gothic", 12, true}));
@@ -110,9 +111,9 @@ TEST_F(UDTextModelTest, SettersTakeOnlyWhatTheyMayAndLockedColoursAndFontGoToThe
     model_.OnArrowsMouseDown(UDTextModel::kLeftButton, 1, 20);
     model_.SetEnabled(false);
     EXPECT_EQ(Timers(), "off 1;off 0;off 2000;");  // no release may come
-    EXPECT_EQ(Numbers(), "150 -5 -2.5 -2.5 1 4999 locked disabled ff ff00");
-    EXPECT_EQ(notified_, (std::vector<std::string>{"Max", "Min", "Increment", "Interval1", "Interval2", "Locked",
-                                                   "ForeColor", "BackColor", "Font", "Enabled"}));
+    EXPECT_EQ(Numbers(), "150 -5 -2.5 -2.5 1 1 locked disabled ff ff00");
+    EXPECT_EQ(notified_, (std::vector<std::string>{"Max", "Min", "Increment", "Interval1", "Interval2", "Interval2",
+                                                   "Locked", "ForeColor", "BackColor", "Font", "Enabled"}));
     Type("42");  // the box stays editable
     EXPECT_EQ(model_.Value(), 42);
 }
