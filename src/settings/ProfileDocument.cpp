@@ -168,21 +168,6 @@ ProfileDocument ProfileDocument::FromBytes(std::string_view bytes, CodePage& cod
     return document;
 }
 
-ProfileDocument ProfileDocument::FromText(std::string_view utf8, CodePage& codePage) {
-    ProfileDocument document;
-    document.codePage_ = &codePage;
-    if (IsAscii(utf8)) {
-        document.bytes_ = utf8;
-    } else if (auto ansi = codePage.FromUtf8(utf8)) {
-        document.bytes_ = *std::move(ansi);
-    } else {
-        document.encoding_ = FileEncoding::Utf8Bom;
-        document.bytes_ = std::string(kUtf8Bom) + std::string(utf8);
-    }
-    document.Parse();
-    return document;
-}
-
 bool ProfileDocument::Readable(std::string_view bytes) { return !bytes.starts_with("\xFE\xFF"); }
 
 void ProfileDocument::Parse() {

@@ -40,8 +40,6 @@ public:
     // Never fails: bytes the code page cannot decode are kept as they are on unchanged lines. The code page is kept
     // for the edits and must outlive the document.
     static ProfileDocument FromBytes(std::string_view bytes, CodePage& codePage);
-    // Parses UTF-8 text (no byte-order mark) into a document saved in the ANSI code page.
-    static ProfileDocument FromText(std::string_view utf8, CodePage& codePage);
     // Whether FromBytes can read the bytes: not a UTF-16 big-endian file, which would otherwise be taken for ANSI
     // and appended to in another encoding.
     static bool Readable(std::string_view bytes);

@@ -1,7 +1,6 @@
-// Writes the keys of one section through the settings store, one write per key
-// in key order, generation after generation from the one given, until it is
-// killed. Usage: profile_writer <file> <first generation>. It prints its process
-// id when the writes begin.
+// Writes the keys of one section through the settings store, one write per key in key order, generation after
+// generation from the one given, until it is killed. Usage: profile_writer <file> <first generation>. It prints its
+// process id when the writes begin.
 #ifdef _WIN32
 #include <process.h>
 #define getpid _getpid
@@ -18,14 +17,10 @@
 #include "settings/FileSystem.h"
 #include "settings/ProfileStore.h"
 
-using namespace velmora;
-using namespace velmora::writer_protocol;
-
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: profile_writer <file> <first generation>\n");
-        return 2;
-    }
+    using namespace velmora;
+    using namespace velmora::writer_protocol;
+    if (argc != 3) return 2;
     auto files = settings::MakeHostFileSystem();
     auto codePage = settings::MakeHostCodePage();
     settings::ProfileStore store(*files, *codePage);
@@ -34,12 +29,8 @@ int main(int argc, char** argv) {
     // Never outlives a test that died without killing it.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     for (int generation = std::atoi(argv[2]); std::chrono::steady_clock::now() < deadline; ++generation) {
-        for (int i = 0; i < kWriterKeys; ++i) {
-            if (!store.WriteString(argv[1], kWriterSection, WriterKey(i), WriterValue(generation, i))) {
-                std::fprintf(stderr, "profile_writer: cannot write %s\n", argv[1]);
-                return 1;
-            }
-        }
+        for (int i = 0; i < kWriterKeys; ++i)
+            if (!store.WriteString(argv[1], kWriterSection, WriterKey(i), WriterValue(generation, i))) return 1;
     }
     return 0;
 }

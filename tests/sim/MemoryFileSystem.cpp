@@ -3,14 +3,11 @@
 namespace velmora::sim {
 namespace {
 
-class Held final : public settings::FileLock {
-public:
-    Held(std::set<std::string>& locked, std::string path) : locked_(locked), path_(std::move(path)) {}
-    ~Held() override { locked_.erase(path_); }
-
-private:
-    std::set<std::string>& locked_;
-    std::string path_;
+struct Held final : settings::FileLock {
+    Held(std::set<std::string>& set, std::string name) : locked(set), path(std::move(name)) {}
+    ~Held() override { locked.erase(path); }
+    std::set<std::string>& locked;
+    std::string path;
 };
 
 }  // namespace
@@ -37,14 +34,9 @@ void MemoryFileSystem::AddFolders(const std::string& normalized) {
 }
 
 void MemoryFileSystem::Put(const std::string& normalized, const std::string& bytes) {
-    auto& [content, stamp] = files_[normalized];
-    content = bytes;
-    // Coarse: the time moves only when the test moves it and the creation time stays, so only our writers' count
-    // (bumped by WriteAllAtomic) tells their writes apart. Otherwise like a rename over the old file: another file.
-    if (!coarseStamps) ++tick_;
-    const auto now = static_cast<std::int64_t>(tick_);
-    stamp = coarseStamps ? settings::FileStamp{bytes.size(), now, stamp.changed, stamp.identity}
-                         : settings::FileStamp{bytes.size(), now, now, tick_};
+    // Like a rename over the old file: another file, with times of its own.
+    const auto now = static_cast<std::int64_t>(++tick_);
+    files_[normalized] = {bytes, settings::FileStamp{bytes.size(), now, now, tick_}};
 }
 
 settings::ReadResult MemoryFileSystem::Read(const std::string& path) {
@@ -67,7 +59,6 @@ settings::Outcome MemoryFileSystem::WriteAllAtomic(const std::string& path, cons
         return settings::Outcome::Failed("no such folder");
     }
     Put(normalized, bytes);
-    if (coarseStamps) ++files_[normalized].second.identity;
     ++writes;
     return {};
 }

@@ -21,6 +21,7 @@ public:
     std::unique_ptr<settings::FileLock> Lock(const std::string& path, std::uint32_t timeoutMs) override;
     bool FileExists(const std::string& p) override { return files_.count(Normalize(p)) != 0 || DirectoryExists(p); }
     bool DirectoryExists(const std::string& path) override { return folders_.count(Normalize(path)) != 0; }
+    bool MayHaveChanged(const std::string& /*path*/) override { return !unchanged; }
 
     void AddFolder(const std::string& path) { AddFolders(Normalize(path)); }  // and every folder above it
     // Puts a file in place as another program would, creating its folders.
@@ -32,9 +33,8 @@ public:
     int failFromWrite = 0;
     // Reads of these files fail while they exist (held by another program).
     std::set<std::string> unreadable;
-    // Stamps as Windows shows them: times too coarse to tell two writes apart, the creation time carried over, no
-    // file identity; our writers' count of writes (shared memory on Windows) is all that tells their writes apart.
-    bool coarseStamps = false;
+    // While set, the file system tells a poller that nothing changed since its last look, whatever happened.
+    bool unchanged = false;
     int reads = 0, writes = 0;
 
 private:

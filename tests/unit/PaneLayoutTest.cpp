@@ -85,22 +85,24 @@ TEST_F(PaneLayoutTest, SixLayoutsAndTheCentreCommandInEach) {
     }
 }
 
-TEST_F(PaneLayoutTest, StartsInTheDesignStateAndWithoutAViewOnlyFits) {
+TEST_F(PaneLayoutTest, StartsInTheDesignStateRejectsIndicesOutOfRangeAndFitsAfterEachPaneResize) {
     EXPECT_EQ(Inside(layout_, 0), "0,0,3315,300 0,270,3375,2025");
     EXPECT_EQ(Inside(layout_, 2), "0,0,2160,300 0,300,4335,1995 2160,0,2175,300");
     EXPECT_TRUE(layout_.Layout(kWindow).laidOut);
     EXPECT_EQ(Shown(layout_), "F0 0,0,3375,2295 F1 5280,0,4335,2295 B0 4920,0,50,5415 B1 0,2880,7215,50");
     EXPECT_EQ(layout_.Frame(2), (base::TwipsRect{0, 3240, 4335, 2295}));
-    EXPECT_EQ(fitted_.size(), 1u);
-}
-
-TEST_F(PaneLayoutTest, RestoredBarPositionsAreUsedByTheFirstView) {
-    layout_.SetSplitBarPosition(0, 3000);
-    layout_.SetSplitBarPosition(1, 2000);
-    EXPECT_TRUE(fitted_.empty());
-    Show(2, true);
-    EXPECT_EQ(Shown(layout_),
-              "F0 0,0,3000,2000 F1 0,2050,3000,3950 F2 3050,0,8950,6000 B0 3000,0,50,6000 B1 0,2000,3000,50");
+    EXPECT_EQ(fitted_.size(), 1u);  // without a view it only fits
+    Show(1, false);
+    EXPECT_FALSE(layout_.SelectView(3, kWindow).laidOut);
+    EXPECT_FALSE(layout_.SelectView(-1, kWindow).laidOut);
+    EXPECT_TRUE(layout_.ViewChecked(1));
+    EXPECT_THROW(layout_.Frame(3), std::out_of_range);
+    EXPECT_THROW(layout_.PressSplitBar(2, kLeftButton), std::out_of_range);
+    // Pane 0, pane 1, the end of the pass; each pane's inner layout done before its fit.
+    fitted_.clear();
+    layout_.Layout(Window(12000, 5000));
+    ASSERT_EQ(fitted_.size(), 3u);
+    EXPECT_EQ(fitted_[0], (base::TwipsRect{0, 270, 4920, 4730}));
 }
 
 TEST_F(PaneLayoutTest, StepsWhoseRoomIsMissingAreSkipped) {
@@ -110,7 +112,7 @@ TEST_F(PaneLayoutTest, StepsWhoseRoomIsMissingAreSkipped) {
     EXPECT_EQ(layout_.Frame(2), (base::TwipsRect{0, -170, 9000, 3070}));
     EXPECT_EQ(layout_.Frame(0), (base::TwipsRect{0, 0, 4920, 2880}));
     Show(1, false);
-    layout_.Layout(Window(4000, 5000));  // too narrow: pane 1 moves beside the bar, keeping its width for now
+    layout_.Layout(Window(4970, 5000));  // too narrow: pane 1 moves beside the bar, keeping its width for now
     EXPECT_EQ(Shown(layout_), "F0 0,0,4920,5000 F1 4970,0,7030,5000 B0 4920,0,50,5000");
     layout_.Layout(Window(10000, 5000));
     EXPECT_EQ(layout_.Frame(1), (base::TwipsRect{4970, 0, 5030, 5000}));
@@ -138,21 +140,16 @@ TEST_F(PaneLayoutTest, InnerSizesNeverGoNegative) {
     EXPECT_EQ(Inside(layout_, 2), "0,0,4855,300 0,300,2000,0 4855,0,2175,300");
 }
 
-TEST_F(PaneLayoutTest, MinimisedWindowIsNotLaidOut) {
+TEST_F(PaneLayoutTest, AMinimisedWindowIsNotLaidOutAndOneBelowTheMinimumOuterSizeSpringsBackTo500) {
     Show(1, true);
     const std::size_t fitsBefore = fitted_.size();
     const WindowMetrics minimised{true, {2400, 300}, {2000, 0}};
     EXPECT_FALSE(layout_.Layout(minimised).laidOut);
-    EXPECT_FALSE(layout_.SelectView(2, minimised).laidOut);
+    EXPECT_FALSE(layout_.SelectView(0, minimised).laidOut);
     EXPECT_EQ(fitted_.size(), fitsBefore);
-    EXPECT_TRUE(layout_.ViewChecked(2));
+    EXPECT_TRUE(layout_.ViewChecked(0));
     EXPECT_EQ(layout_.Frame(2), (base::TwipsRect{0, 2930, 12000, 3070}));
-    layout_.Layout(kWindow);  // restored
-    EXPECT_EQ(layout_.Frame(2), (base::TwipsRect{4970, 0, 7030, 6000}));
-}
-
-TEST_F(PaneLayoutTest, WindowBelowTheMinimumOuterSizeSpringsBackTo500) {
-    Show(0, false);
+    layout_.ToggleApplicationPane(kWindow);  // pane 0 alone from here
     EXPECT_EQ(layout_.Layout({false, {800, 450}, {560, 0}}).outerSize, (base::TwipsSize{800, 500}));
     EXPECT_EQ(layout_.Layout({false, {400, 900}, {160, 210}}).outerSize, (base::TwipsSize{500, 900}));
     const LayoutOutcome outcome = layout_.Layout({false, {300, 400}, {60, 0}});
@@ -162,37 +159,6 @@ TEST_F(PaneLayoutTest, WindowBelowTheMinimumOuterSizeSpringsBackTo500) {
     // The resize the caller makes raises the nested pass. The client size is rounded, halves to even.
     EXPECT_EQ(layout_.Layout({false, *outcome.outerSize, {260.5, 109.5}}).outerSize, std::nullopt);
     EXPECT_EQ(layout_.Frame(0), (base::TwipsRect{0, 0, 260, 110}));
-}
-
-TEST_F(PaneLayoutTest, FourKClientArea) {
-    const WindowMetrics window = Window(57600, 32400);
-    Show(1, true, window);
-    layout_.CentreSplitBars(window);
-    EXPECT_EQ(Shown(layout_),
-              "F0 0,0,28775,16175 F1 28825,0,28775,16175 F2 0,16225,57600,16175 B0 28775,0,50,16175 "
-              "B1 0,16175,57600,50");
-    EXPECT_EQ(Inside(layout_, 0), "0,0,28715,300 0,270,28775,15905");
-    EXPECT_EQ(Inside(layout_, 2), "0,0,55425,300 0,300,57600,15875 55425,0,2175,300");
-    Drag(0, 40000, window);
-    layout_.ReleaseSplitBar(0, window);
-    EXPECT_EQ(layout_.Frame(1), (base::TwipsRect{57500, 0, 100, 16175}));
-}
-
-TEST_F(PaneLayoutTest, FitsAfterEachPaneResizeWithItsInnerLayoutDoneAndAtTheEnd) {
-    Show(1, false);
-    fitted_.clear();
-    layout_.Layout(Window(12000, 5000));
-    ASSERT_EQ(fitted_.size(), 3u) << "pane 0, pane 1, end of pass";
-    EXPECT_EQ(fitted_[0], (base::TwipsRect{0, 270, 4920, 4730}));
-}
-
-TEST_F(PaneLayoutTest, RejectsIndicesOutOfRange) {
-    Show(1, false);
-    EXPECT_FALSE(layout_.SelectView(3, kWindow).laidOut);
-    EXPECT_FALSE(layout_.SelectView(-1, kWindow).laidOut);
-    EXPECT_TRUE(layout_.ViewChecked(1));
-    EXPECT_THROW(layout_.Frame(3), std::out_of_range);
-    EXPECT_THROW(layout_.PressSplitBar(2, kLeftButton), std::out_of_range);
 }
 
 TEST_F(PaneLayoutTest, OnlyALeftButtonDragsABarAndTheBarMovesAloneUntilTheRelease) {

@@ -1,7 +1,5 @@
-// A writer killed at any moment must leave setting.ini whole: the file always
-// parses, holds the other program's lines unchanged, and every key holds a
-// value the writer wrote, old or new. Native only: it starts and kills a
-// process of its own.
+// A writer killed at any moment must leave setting.ini whole: the file always parses, holds the other program's lines
+// unchanged, and every key holds a value the writer wrote, old or new. Native only: it starts and kills a process.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -24,9 +22,8 @@ using namespace writer_protocol;
 
 const std::string kSeed = "; written by hand\r\n[other]\r\nmine=1\r\n\r\n";
 
-// Checks the file is exactly the other program's lines followed by the writer's
-// section, its keys in order, each with the value of some generation; returns
-// the generation of each key (0 before its first write).
+// Checks the file is exactly the other program's lines followed by the writer's section, its keys in order, each with
+// the value of some generation; returns the generation of each key (0 before its first write).
 std::vector<int> CheckFile(const std::string& bytes, settings::CodePage& codePage) {
     const auto document = settings::ProfileDocument::FromBytes(bytes, codePage);
     std::vector<int> generations(kWriterKeys, 0);
@@ -44,14 +41,14 @@ std::vector<int> CheckFile(const std::string& bytes, settings::CodePage& codePag
 
 TEST(ProfileKillTest, AKilledWriterLeavesAWholeFile) {
     const auto folder = std::filesystem::temp_directory_path() / ("velmora-kill-" + std::to_string(::getpid()));
-    const auto path = folder / "setting.ini";
+    const std::string path = (folder / "setting.ini").string();
     const struct Cleanup {
         std::filesystem::path folder;
         ~Cleanup() { std::filesystem::remove_all(folder); }
     } cleanup{folder};
     std::filesystem::create_directories(folder);
     auto files = settings::MakeHostFileSystem();
-    ASSERT_TRUE(files->WriteAllAtomic(path.string(), kSeed));
+    ASSERT_TRUE(files->WriteAllAtomic(path, kSeed));
     auto codePage = settings::MakeHostCodePage();
     const unsigned seed = std::random_device{}();
     SCOPED_TRACE("seed " + std::to_string(seed));
@@ -63,7 +60,7 @@ TEST(ProfileKillTest, AKilledWriterLeavesAWholeFile) {
     for (int kill = 0; kill < 200 && !::testing::Test::HasFailure(); ++kill) {
         SCOPED_TRACE("kill " + std::to_string(kill));
         const std::string command =
-            "exec '" VELMORA_HELPER_DIR "/profile_writer' '" + path.string() + "' " + std::to_string(previous[0] + 1);
+            "exec '" VELMORA_HELPER_DIR "/profile_writer' '" + path + "' " + std::to_string(previous[0] + 1);
         FILE* writer = ::popen(command.c_str(), "r");
         int pid = 0;
         ASSERT_TRUE(writer && std::fscanf(writer, "%d", &pid) == 1) << "the writer did not start";
@@ -72,12 +69,10 @@ TEST(ProfileKillTest, AKilledWriterLeavesAWholeFile) {
         const int status = ::pclose(writer);
         ASSERT_TRUE(WIFSIGNALED(status)) << "the writer ended by itself, status " << status;
 
-        const std::vector<int> generations = CheckFile(files->Read(path.string()).bytes, *codePage);
+        const std::vector<int> generations = CheckFile(files->Read(path).bytes, *codePage);
         for (int i = 0; i < kWriterKeys; ++i) {
             EXPECT_GE(generations[i], previous[i]) << "a write was lost";
-            if (i > 0) {
-                EXPECT_LE(generations[i], generations[i - 1]) << "written out of key order";
-            }
+            EXPECT_LE(generations[i], generations[i > 0 ? i - 1 : 0]) << "written out of key order";
         }
         cutShort += generations.front() != generations.back();
         previous = generations;

@@ -16,66 +16,52 @@ std::string Utf8(const std::filesystem::path& path) {
     return std::string(text.begin(), text.end());
 }
 
+// A folder of its own for each test, under the system's temporary folder.
 class HostFileSystemTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        folder_ = std::filesystem::temp_directory_path() /
-                  ("velmora-fs-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(folder_);
+    HostFileSystemTest() {
+        std::filesystem::remove_all(folder_);  // left by a run that crashed
         std::filesystem::create_directories(folder_);
-        path_ = Utf8(folder_ / "setting.ini");
     }
-    void TearDown() override { std::filesystem::remove_all(folder_); }
-
+    ~HostFileSystemTest() override { std::filesystem::remove_all(folder_); }
     std::size_t EntriesInFolder() const {
         return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(folder_), {}));
     }
 
+    const std::filesystem::path folder_ =
+        std::filesystem::temp_directory_path() /
+        ("velmora-fs-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+         ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    const std::string path_ = Utf8(folder_ / "setting.ini");
     std::unique_ptr<FileSystem> files_ = MakeHostFileSystem();
-    std::filesystem::path folder_;
-    std::string path_;
 };
 
-TEST_F(HostFileSystemTest, ReplacesTheWholeFileAndLeavesNoTemporary) {
+TEST_F(HostFileSystemTest, ReplacesTheWholeFileFailsWithoutATraceAndLocksAcrossObjects) {
     EXPECT_EQ(files_->Read(path_).status, ReadStatus::Missing);
     EXPECT_EQ(files_->Stamp(path_), std::nullopt);
     EXPECT_FALSE(files_->FileExists(path_));
-
     const std::string bytes("[s]\r\nk=\0\xFF\r\n", 11);
     ASSERT_TRUE(files_->WriteAllAtomic(path_, bytes));
     EXPECT_EQ(files_->Read(path_).bytes, bytes);
     const FileStamp first = *files_->Stamp(path_);
-    EXPECT_EQ(first.size, bytes.size());
-
-    // Same size, same content: the replaced file is still told apart.
     ASSERT_TRUE(files_->WriteAllAtomic(path_, bytes));
-    EXPECT_NE(*files_->Stamp(path_), first);
+    EXPECT_NE(*files_->Stamp(path_), first);  // same size, same content: the replaced file is still told apart
     ASSERT_TRUE(files_->WriteAllAtomic(path_, "short"));
     EXPECT_EQ(files_->Read(path_).bytes, "short");
-    EXPECT_EQ(EntriesInFolder(), 1u);
+    EXPECT_TRUE(files_->FileExists(path_) && !files_->DirectoryExists(path_));
+    EXPECT_TRUE(files_->FileExists(Utf8(folder_)) && files_->DirectoryExists(Utf8(folder_)));
 
-    EXPECT_TRUE(files_->FileExists(path_));
-    EXPECT_FALSE(files_->DirectoryExists(path_));
-    EXPECT_TRUE(files_->DirectoryExists(Utf8(folder_)));
-    EXPECT_TRUE(files_->FileExists(Utf8(folder_)));
-}
-
-TEST_F(HostFileSystemTest, AFailedWriteCreatesNothingAndSaysWhy) {
+    // Into a missing folder, or over a folder where the file should be: nothing is created, nor read as a file.
     const std::string inMissingFolder = Utf8(folder_ / "missing" / "setting.ini");
-    const Outcome missing = files_->WriteAllAtomic(inMissingFolder, "x");
-    EXPECT_FALSE(missing);
-    EXPECT_FALSE(missing.reason.empty());
+    EXPECT_FALSE(files_->WriteAllAtomic(inMissingFolder, "x").reason.empty());
     EXPECT_FALSE(files_->FileExists(inMissingFolder));
-    // A folder where the file should be is not replaced, nor read as a file.
-    std::filesystem::create_directory(folder_ / "taken");
-    EXPECT_FALSE(files_->WriteAllAtomic(Utf8(folder_ / "taken"), "x"));
-    EXPECT_TRUE(files_->DirectoryExists(Utf8(folder_ / "taken")));
-    EXPECT_EQ(files_->Read(Utf8(folder_ / "taken")).status, ReadStatus::Unreadable);
-    EXPECT_EQ(EntriesInFolder(), 1u);
-}
+    const std::string taken = Utf8(folder_ / "taken");
+    std::filesystem::create_directory(taken);
+    EXPECT_FALSE(files_->WriteAllAtomic(taken, "x"));
+    EXPECT_TRUE(files_->DirectoryExists(taken));
+    EXPECT_EQ(files_->Read(taken).status, ReadStatus::Unreadable);
+    EXPECT_EQ(EntriesInFolder(), 2u) << "a temporary was left";
 
-TEST_F(HostFileSystemTest, AFileOverTheLimitIsNotReadAndTheLockIsExclusiveAcrossObjects) {
     ASSERT_TRUE(files_->WriteAllAtomic(path_, std::string(kMaxSettingsFileBytes + 1, '\n')));
     EXPECT_EQ(files_->Read(path_).status, ReadStatus::TooLarge);
     std::unique_ptr<FileSystem> other = MakeHostFileSystem();
@@ -89,27 +75,20 @@ TEST_F(HostFileSystemTest, AFileOverTheLimitIsNotReadAndTheLockIsExclusiveAcross
 
 TEST_F(HostFileSystemTest, TwoProgramsSavingAtOnceKeepEveryKeyOfBoth) {
     // Each with its own file system and store, as two processes have: every key of both must be there at the end.
-    constexpr int kKeys = 60;
-    auto write = [this](std::string section, bool* ok) {
+    auto write = [this](const char* section) {
         auto files = MakeHostFileSystem();
         auto codePage = MakeCp932CodePage();
         ProfileStore store(*files, *codePage);
-        for (int key = 0; key < kKeys; ++key) {
-            const std::string value = std::to_string(key);
-            *ok = store.WriteString(path_, section, std::string(1, 'k').append(value), value) && *ok;
-        }
+        for (int key = 0; key < 60; ++key)
+            EXPECT_TRUE(store.WriteString(path_, section, std::string(1, 'k').append(std::to_string(key)), "1"));
     };
-    bool velmoraOk = true;
-    bool optionOk = true;
-    std::thread velmora(write, "Velmora", &velmoraOk);
-    std::thread option(write, "Option", &optionOk);
+    std::thread velmora(write, "Velmora"), option(write, "Option");
     velmora.join();
     option.join();
-    EXPECT_TRUE(velmoraOk && optionOk);
     auto codePage = MakeCp932CodePage();
     const ProfileDocument file = ProfileDocument::FromBytes(files_->Read(path_).bytes, *codePage);
-    EXPECT_EQ(file.KeyNames("Velmora").size(), static_cast<std::size_t>(kKeys));
-    EXPECT_EQ(file.KeyNames("Option").size(), static_cast<std::size_t>(kKeys));
+    EXPECT_EQ(file.KeyNames("Velmora").size(), 60u);
+    EXPECT_EQ(file.KeyNames("Option").size(), 60u);
 }
 
 }  // namespace
