@@ -75,6 +75,10 @@ TEST_F(LauncherListTest, EditChangesTheSelectedRowUnderTheSameNameRules) {
     // Its own name in another case is no clash with itself; an empty path is taken as it is.
     EXPECT_EQ(Fields("CALC", "").Edit(), std::nullopt);
     EXPECT_EQ(list_.rows()[1], (LauncherRow{"CALC", ""}));
+    // Rows loaded anew take the selection with them: an edit must not land on whichever row now stands there.
+    list_.LoadRows({{"a", "1"}, {"b", "2"}});
+    EXPECT_EQ(Fields("c", "3").Edit(), std::nullopt);
+    EXPECT_EQ(Shown(), "a b | c | 3");
 }
 
 TEST_F(LauncherListTest, DeleteNeedsASelectionAndEmptiesTheFields) {

@@ -238,14 +238,14 @@ TEST_F(UDTextModelTest, ReadsByNameWithoutCaseAndWithoutTheSettersChecks) {
     PropertyBag bag;
     // clang-format off
     for (auto& [name, value] : Entries{{"max", 50.0}, {"MIN", std::int32_t{-200}}, {"increment", std::int32_t{2}},
-                                       {"value", -500.0}, {"interval1", std::int32_t{0}}, {"INTERVAL2", 35.5},
+                                       {"value", -500.0}, {"interval1", -2147483648.0}, {"INTERVAL2", 35.5},
                                        {"Enabled", 0.0}, {"Locked", true}, {"ForceNumeric", false},
                                        {"forecolor", std::int32_t{0x123456}}, {"BackColor", std::int32_t{0x00C0C0}},
                                        {"font", UDFont{"Arial", 10}}})
         bag.Write(name, value);
     // clang-format on
     model_.ReadProperties(bag);
-    EXPECT_EQ(Numbers(), "50 -200 2 -500 0 36 locked disabled 123456 c0c0");
+    EXPECT_EQ(Numbers(), "50 -200 2 -500 -2147483648 36 locked disabled 123456 c0c0");
     EXPECT_EQ(font_, (UDFont{"Arial", 10}));
     EXPECT_FALSE(model_.ForceNumeric());
     EXPECT_EQ(text_, "0");  // the box is not rewritten
