@@ -164,16 +164,6 @@ TEST_F(MainFormTest, ASettingsFileThatCannotBeReadIsSaidOnceAndNeverWritten) {
     EXPECT_EQ(sim_.files.Bytes(kSettings), before);
 }
 
-TEST_F(MainFormTest, AShutdownSaveThatFailsSaysSoWithTheFileAndLeavesItAsItWas) {
-    WriteSettings("[setting]\nView=2");
-    Start();
-    sim_.form.Click(MenuItem::ViewOne);
-    sim_.files.failFromWrite = 1;
-    Close();
-    EXPECT_EQ(sim_.form.messages, Lines{std::string("設定を保存できませんでした。\r\n") + kSettings + "\r\ndisk full"});
-    EXPECT_EQ(Settings("setting", {"View"}), Lines{"2"});
-}
-
 TEST_F(MainFormTest, TheSessionsEndRunsTheShutdownWithoutAWordAndWaitsOnlyForOurOwnWaits) {
     Install("C:\\Tools\\Edit.exe");
     WriteSettings("[App]\nEdit=C:\\Tools\\Edit.exe");
@@ -228,7 +218,7 @@ TEST_F(MainFormTest, TheSettingsProgramIsWaitedForWithCloseRefusedThenEverything
     EXPECT_TRUE(sim_.form.unloaded);
 }
 
-TEST_F(MainFormTest, ToolsAndHelpCommands) {
+TEST_F(MainFormTest, ToolsAndHelpCommandsAndAnExitWhoseSaveFails) {
     Start();
     const std::string readMe = std::string(sim::Desktop::kProgramFolder) + "\\ReadMe.txt";
     sim_.form.Click(MenuItem::ToolControl);
@@ -247,9 +237,12 @@ TEST_F(MainFormTest, ToolsAndHelpCommands) {
     EXPECT_EQ(Journal({"Start", "Open"}), (Lines{"Start \"C:\\Windows\\system32\\control.exe\" 1",
                                                  "Start \"C:\\Windows\\system32\\control.exe\" FOLDERS 3",
                                                  "Open " + readMe, "Open https://www.example.com/velmora/"}));
-    EXPECT_EQ(sim_.form.messages, Lines{"Velmora Ver1.4.0\t作者 Quonda"});
+    sim_.files.failFromWrite = 1;
     sim_.form.Click(MenuItem::FileExit);
     EXPECT_TRUE(sim_.form.unloaded);
+    // A save that fails at the exit says so with the file.
+    EXPECT_EQ(sim_.form.messages, (Lines{"Velmora Ver1.4.0\t作者 Quonda",
+                                         std::string("設定を保存できませんでした。\r\n") + kSettings + "\r\ndisk full"}));
 }
 
 // --- Layout on the controls -------------------------------------------------------------------------------------
