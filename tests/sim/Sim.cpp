@@ -40,6 +40,7 @@ bool Windows::ReleaseToDesktop(WindowHandle window) {
 }
 
 WindowHandle Windows::FindChild(WindowHandle parent, WindowHandle after, std::string_view className) {
+    ++childSearches;
     for (auto it = windows_.upper_bound(after); it != windows_.end(); ++it) {
         if (it->second.parent == parent && Folded(it->second.className) == Folded(className)) return it->first;
     }

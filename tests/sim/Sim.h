@@ -109,6 +109,7 @@ public:
     // The next Create gets this number if no live window has it: a handle kept after its window died can then name
     // a stranger's window.
     WindowHandle reuseNext = 0;
+    int childSearches = 0;  // calls of FindChild
     // An elevated program's window: re-parenting is refused, or said done and not done.
     enum class Parenting { Taken, Refused, Ignored } parenting = Parenting::Taken;
 

@@ -69,47 +69,34 @@ TEST_F(ExplorerPaneTest, CaptureSetsTheWindowUpInOrderPlacesItByTheOffsetsAndRep
                      "ShowWindow " + hwnd + " 3", "Explorer#1 CurrentViewMode 4", "Explorer#1 Visible true",
                      Fitted(ExplorerWindow(0), Control::FrameApp0, 150, -300)}));
     EXPECT_TRUE(Win(ExplorerWindow(1)).visible);
-    // A live window is left alone; one closed from inside, its handle number taken by a stranger, is replaced.
+    // A live window is left alone; one taken out of the pane is replaced, and the new window's list styled.
     ForgetJournal();
     sim_.form.Click(MenuItem::CaptureExplorer1);
     EXPECT_EQ(Journal({"CreateExplorer"}), Lines{});
     const auto old = ExplorerWindow(0);
-    sim_.windows.Destroy(old);
-    sim_.windows.reuseNext = old;
-    sim_.windows.Create({"Stranger", "x", sim_.form.frames[0], 0, true, false, {7, 8}});
+    sim_.windows.SetParent(old, 0);
+    // Each step stands alone: with the others failing the window is still taken in and placed.
+    sim_.explorers.failingCalls = {"Navigate2", "ShowBrowserBar", "CurrentViewMode", "Visible"};
     sim_.form.Click(MenuItem::CaptureExplorer1);
-    EXPECT_EQ(Journal({"CreateExplorer", "Explorer#1 released", "Explorer#3 Navigate2"}),  // the dead object first
-              (Lines{"Explorer#1 released", "CreateExplorer", "Explorer#3 Navigate2 17"}));
+    EXPECT_EQ(Journal({"CreateExplorer", "Explorer#1 released", "Explorer#3 Navigate2", "SetListStyle"}),
+              (Lines{"Explorer#1 released", "CreateExplorer", "Explorer#3 Navigate2 17",  // the old object first
+                     "SetListStyle " + N(sim_.explorers.made[2].second) + " 1"}));
     EXPECT_NE(ExplorerWindow(0), old);
     EXPECT_EQ(Journal({"MoveWindow " + N(ExplorerWindow(0))}).back(),
               Fitted(ExplorerWindow(0), Control::FrameApp0, 150, -300));
     EXPECT_EQ(Tabs(Strip::Explorer1), Lines{"A?C:\\Work\\A"});
 }
 
-class CaptureStepTest : public ExplorerPaneTest, public ::testing::WithParamInterface<const char*> {};
-
-TEST_P(CaptureStepTest, AFailingStepSkipsOnlyItself) {
-    sim_.explorers.failingCalls.insert(GetParam());
+TEST_F(ExplorerPaneTest, AShellWindowThatDoesNotAnswerOrNameItselfIsNeitherTakenInNorMovedNorGivenBackButToldToQuit) {
     Start();
-    const bool hwnd = std::string(GetParam()) == "Hwnd";
-    // Without a handle the window is neither taken in nor placed, and the pane holds nothing.
-    EXPECT_EQ(Pane(0).IsLive(), !hwnd);
-    EXPECT_EQ(Journal({"SetParent"}).size(), hwnd ? 0u : 2u);
-    EXPECT_EQ(Journal({"MoveWindow"}).empty(), hwnd);
-    for (const char* member : {"Navigate2", "ShowBrowserBar", "CurrentViewMode", "Visible"}) {
-        EXPECT_EQ(Journal({std::string("Explorer#1 ") + member}).size(), 1u) << member;
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(Steps, CaptureStepTest,
-                         ::testing::Values("Navigate2", "ShowBrowserBar", "Hwnd", "CurrentViewMode", "Visible"));
-
-TEST_F(ExplorerPaneTest, AShellWindowThatDoesNotAnswerIsNeitherTakenInNorMovedNorGivenBackButToldToQuit) {
-    Start();
-    sim_.windows.Destroy(ExplorerWindow(0));
-    sim_.explorers.hung = true;
     ForgetJournal();
-    sim_.form.Click(MenuItem::CaptureExplorer1);
+    for (const bool hung : {true, false}) {
+        sim_.windows.Destroy(ExplorerWindow(0));
+        sim_.explorers.hung = hung;
+        if (!hung) sim_.explorers.failingCalls.insert("Hwnd");
+        sim_.form.Click(MenuItem::CaptureExplorer1);
+        EXPECT_FALSE(Pane(0).IsLive());
+    }
     EXPECT_EQ(Journal({"SetParent", "ShowWindow", "MoveWindow"}), Lines{});
     // One that stops answering later is not given back at the exit, but still told to quit.
     Win(ExplorerWindow(1)).hung = true;
@@ -119,19 +106,33 @@ TEST_F(ExplorerPaneTest, AShellWindowThatDoesNotAnswerIsNeitherTakenInNorMovedNo
 
 TEST_F(ExplorerPaneTest, TheTimerKeepsTheFlagsAsTheSettingsSayAndSetsOnlyWhatChanged) {
     Start();
-    const auto list = sim_.explorers.made[0].second;
+    auto list = sim_.explorers.made[0].second;
+    const auto view = Win(list).parent;
     Win(list).listStyle = 0x10021;
     ForgetJournal();
     form_.OnTimer();  // only the two flags change
     WriteSettings("[Velmora]\nGrid=1\nLineSel=5");
     form_.OnTimer();
+    // The list found is kept, not looked for again, while it stays under the same view; a navigation destroys it and
+    // makes a new one, and one moved elsewhere is no longer the window's.
+    const int searches = sim_.windows.childSearches;
     form_.OnTimer();
+    EXPECT_EQ(sim_.windows.childSearches, searches);
+    const std::string other = "SetListStyle " + N(sim_.explorers.made[1].second);  // the other pane's, as it was
+    Lines styled{"SetListStyle " + N(list) + " 65536", "SetListStyle " + N(list) + " 65569", other + " 33"};
+    for (const bool moved : {false, true}) {
+        if (moved) sim_.windows.SetParent(list, 0);
+        else sim_.windows.Destroy(list);
+        list = sim_.windows.Create({"SysListView32", "", view, 0, true, false, {}});
+        form_.OnTimer();
+        styled.push_back("SetListStyle " + N(list) + " 33");
+    }
     // A list that does not answer in time is not written: its other bits are unknown.
     Win(list).hung = true;
     WriteSettings("[Velmora]\nGrid=0");
     form_.OnTimer();
-    EXPECT_EQ(Journal({"SetListStyle " + N(list)}), (Lines{"SetListStyle " + N(list) + " 65536",
-                                                           "SetListStyle " + N(list) + " 65569"}));
+    styled.push_back(other + " 0");
+    EXPECT_EQ(Journal({"SetListStyle"}), styled);
 }
 
 TEST_F(ExplorerPaneTest, TabsAddSelectAndGo) {
