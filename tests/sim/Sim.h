@@ -30,15 +30,12 @@ struct Journal {
     template <class... Words>
     void Add(const Words&... words) {
         std::string line;
-        ((line += (line.empty() ? "" : " ") + Text(words)), ...);
+        const auto text = []<class T>(const T& word) {
+            if constexpr (std::is_arithmetic_v<T>) return std::to_string(static_cast<long long>(word));
+            else return std::string(word);
+        };
+        ((line += (line.empty() ? "" : " ") + text(words)), ...);
         lines.push_back(std::move(line));
-    }
-
-private:
-    template <class T>
-    static std::string Text(const T& word) {
-        if constexpr (std::is_arithmetic_v<T>) return std::to_string(static_cast<long long>(word));
-        else return std::string(word);
     }
 };
 
@@ -341,10 +338,7 @@ public:
         journal_.Add(operation == platform::FileOperation::Move ? "Move" : "Copy", source, ">", target);
         return 0;
     }
-    bool SetText(const std::string& text) override {
-        clipboard = text;
-        return true;
-    }
+    bool SetText(const std::string& text) override { return (clipboard = text, true); }
     std::string GetText() override { return clipboard; }
     std::string clipboard;
 

@@ -1,5 +1,7 @@
 // The application pane: which window is taken, how a path is started, capture and its refusals, the tabs with their
 // popup menu, the sweep and the release at exit.
+#include <tuple>
+
 #include "apps/AppPane.h"
 #include "unit/FormFixture.h"
 
@@ -72,37 +74,27 @@ TEST_F(AppPaneTest, AProgramStartsMinimisedAndIsTakenInMaximisedWithItsTabAndFit
     EXPECT_EQ(Journal({"Start"}), Lines(2, start));
 }
 
-struct RefusalCase {
-    const char* name;
-    sim::Program program;
-    sim::Windows::Parenting parenting;
-    std::string_view message;
-};
-
-constexpr auto kTaken = sim::Windows::Parenting::Taken, kRefused = sim::Windows::Parenting::Refused,
-               kIgnored = sim::Windows::Parenting::Ignored;
-
-class AppRefusalTest : public AppPaneTest, public ::testing::WithParamInterface<RefusalCase> {};
-
-TEST_P(AppRefusalTest, NoTabAndTheReasonSaid) {
+TEST_F(AppPaneTest, ARefusedProgramGetsNoTabAndTheReasonSaid) {
+    using enum sim::Windows::Parenting;
+    const std::tuple<sim::Program, sim::Windows::Parenting, std::string_view> cases[] = {
+        {{sim::Program::ExitsAtOnce}, Taken, AppPane::kNotFoundMessage},
+        {{sim::Program::Untitled}, Taken, AppPane::kNotFoundMessage},
+        {{sim::Program::OwnedOnly}, Taken, AppPane::kNotFoundMessage},
+        {{sim::Program::Normal, 10300}, Taken, AppPane::kNotFoundMessage},  // too slow
+        {{sim::Program::Hung}, Taken, AppPane::kNotRespondingMessage},
+        {{}, Refused, AppPane::kRefusedMessage},  // elevated
+        {{}, Ignored, AppPane::kRefusedMessage}};  // elevated, and re-parenting said done
     Start();
-    sim_.windows.parenting = GetParam().parenting;
-    Pick("C:\\Tools\\Other.exe", GetParam().program);
+    Lines said;
+    for (const auto& [program, parenting, message] : cases) {
+        sim_.windows.parenting = parenting;
+        Pick("C:\\Tools\\Other.exe", program);
+        said.emplace_back(message);
+    }
     EXPECT_EQ(Pane().Tabs().size(), 0u);
-    EXPECT_EQ(sim_.form.messages, Lines{std::string(GetParam().message)});
-    EXPECT_EQ(Journal({"MessageBox"}), Lines{"MessageBox Velmora"});
+    EXPECT_EQ(sim_.form.messages, said);
+    EXPECT_EQ(Journal({"MessageBox"}), Lines(said.size(), "MessageBox Velmora"));
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Programs, AppRefusalTest,
-    ::testing::Values(RefusalCase{"ExitsAtOnce", {sim::Program::ExitsAtOnce}, kTaken, AppPane::kNotFoundMessage},
-                      RefusalCase{"Untitled", {sim::Program::Untitled}, kTaken, AppPane::kNotFoundMessage},
-                      RefusalCase{"OwnedOnly", {sim::Program::OwnedOnly}, kTaken, AppPane::kNotFoundMessage},
-                      RefusalCase{"TooSlow", {sim::Program::Normal, 10300}, kTaken, AppPane::kNotFoundMessage},
-                      RefusalCase{"Hung", {sim::Program::Hung}, kTaken, AppPane::kNotRespondingMessage},
-                      RefusalCase{"Elevated", {}, kRefused, AppPane::kRefusedMessage},
-                      RefusalCase{"ElevatedSaysDone", {}, kIgnored, AppPane::kRefusedMessage}),
-    [](const auto& info) { return info.param.name; });
 
 TEST_F(AppPaneTest, TheLauncherReadsThePathAgainAndMissingOrEmptyPathsStartNothingNorDoesAMissingBootProgram) {
     sim_.processes.programs["C:\\Tools\\Gone.exe"] = {};
