@@ -293,7 +293,7 @@ Desktop::Desktop()
     : codePage(settings::MakeCp932CodePage()),
       desktop{form, windows, explorers, processes, shell, shell, clock, files, *codePage,
               platform::ProgramInfo{kProgramFolder, "Velmora", "C:\\Windows\\system32", 1, 4, 0}} {
-    files.AddFolder(kProgramFolder);
+    for (const char* folder : {kProgramFolder, "C:\\Work\\A", "C:\\Work\\B"}) files.AddFolder(folder);
 }
 
 }  // namespace velmora::sim

@@ -17,8 +17,7 @@
 #include "settings/ProfileStore.h"
 #include "sim/MemoryFileSystem.h"
 
-// A simulated desktop for the native tests: windows, programs, Explorer objects, the shell, a clock and the form
-// runtime of the main window, each as small as the tests need. Every call that changes something outside our own
+// A simulated desktop for the native tests, as small as they need. Every call that changes something outside our own
 // form is written to one journal, in order, so that a test can check the order of steps that span services.
 namespace velmora::sim {
 
@@ -103,8 +102,7 @@ public:
         return it == windows_.end() ? nullptr : &it->second;
     }
 
-    // The next Create gets this number if no live window has it: a handle kept after its window died can then name
-    // a stranger's window.
+    // The next Create gets this number if free: a handle kept after its window died can then name a stranger's.
     WindowHandle reuseNext = 0;
     int childSearches = 0;  // calls of FindChild
     // An elevated program's window: re-parenting is refused, or said done and not done.
@@ -197,9 +195,8 @@ private:
     Journal& journal_;
 };
 
-// The form runtime of Velmora's main window: it keeps the controls' state for the tests and raises the events the
-// real runtime raises for the same changes. The main window and the three host frames are windows of the simulated
-// window manager, so hosted windows can be re-parented into them.
+// The form runtime of Velmora's main window: it keeps the controls' state and raises the events the real runtime
+// raises for the same changes. The main window and its three host frames are windows of the simulated desktop.
 class Form final : public platform::MainWindow {
 public:
     using Events = platform::MainWindowEvents;
@@ -221,7 +218,7 @@ public:
     void MoveOuter(const base::TwipsRect& rect) override;
     double ClientWidth() override { return Client(OuterRect().width - kChromeWidthPx * tpp); }
     double ClientHeight() override { return Client(OuterRect().height - kChromeHeightPx * tpp); }
-    std::vector<base::TwipsRect> WorkAreas() override { return workAreas; }
+    std::vector<base::TwipsRect> WorkAreas() override { return {{0, 0, 28800, 15600}}; }  // one 1920 x 1040 monitor
     double TwipsPerPixelX() override { return tpp; }
     double TwipsPerPixelY() override { return tpp; }
     bool PreviousInstance() override { return previousInstance; }
@@ -231,14 +228,8 @@ public:
         ended = true;
         windows_.Destroy(handle_);
     }
-    void InstallHotkeyProcedure() override {
-        journal_.Add("InstallHotkeyProcedure");
-        hotkeyProcedure = true;
-    }
-    void RemoveHotkeyProcedure() override {
-        journal_.Add("RemoveHotkeyProcedure");
-        hotkeyProcedure = false;
-    }
+    void InstallHotkeyProcedure() override { Hook("InstallHotkeyProcedure", true); }
+    void RemoveHotkeyProcedure() override { Hook("RemoveHotkeyProcedure", false); }
     bool IsChecked(platform::MenuItem item) override { return checked.count(item) != 0; }
     void SetChecked(platform::MenuItem item, bool on) override { Mark(checked, item, on); }
     bool IsEnabled(platform::MenuItem item) override { return disabled.count(item) == 0; }
@@ -296,7 +287,6 @@ public:
 
     // --- What the tests read ---
     double tpp = 15;
-    std::vector<base::TwipsRect> workAreas{{0, 0, 28800, 15600}};  // one 1920 x 1040 monitor
     bool previousInstance = false;
     bool hotkeyProcedure = false;
     bool ended = false;     // ended at once, without shutdown
@@ -314,6 +304,10 @@ public:
 private:
     std::vector<Tab>& TabsOf(Strip strip) { return tabs[static_cast<std::size_t>(strip)]; }
     Tab& TabAt(Strip strip, int tab);  // a scratch tab for a number out of range
+    void Hook(const char* line, bool on) {
+        journal_.Add(line);
+        hotkeyProcedure = on;
+    }
     void Close(const char* request, bool (Events::*refused)(), void (Events::*closing)());
     static void Mark(std::set<platform::MenuItem>& items, platform::MenuItem item, bool in) {
         if (in) items.insert(item);
@@ -356,7 +350,7 @@ private:
     Journal& journal_;
 };
 
-// One machine with Velmora installed in kProgramFolder, wired together.
+// One machine with Velmora installed in kProgramFolder and two work folders, wired together.
 struct Desktop {
     static constexpr const char* kProgramFolder = "C:\\Program Files\\Velmora";
     static constexpr const char* kSettingsPath = "C:\\Program Files\\Velmora\\setting.ini";

@@ -7,13 +7,7 @@ namespace {
 
 using platform::WindowState;
 
-class MainFormTest : public FormFixture {
-protected:
-    void Install(const char* program) {
-        sim_.processes.programs[program] = {};
-        sim_.files.SetFile(program, "");
-    }
-};
+using MainFormTest = FormFixture;
 
 // --- Start-up ---------------------------------------------------------------------------------------------------
 
