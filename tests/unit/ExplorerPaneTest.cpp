@@ -10,8 +10,7 @@ namespace {
 
 using platform::NavigateTarget;
 
-constexpr const char* kComputer = "::{20D04FE0-3AEA-1069-A2D8-08002B30309D}";
-const std::string kPC = std::string("PC?") + kComputer;
+const std::string kPC = "PC?::{20D04FE0-3AEA-1069-A2D8-08002B30309D}";
 
 TEST(ExplorerRulesTest, SpecialFoldersGoByNumberEverythingElseAsText) {
     const std::pair<std::string, NavigateTarget> cases[] = {
@@ -45,7 +44,7 @@ TEST(FileListSearchTest, TheViewUnderOneOfTwentyOneSinksButNeverAmongTopLevelWin
 
 using ExplorerPaneTest = FormFixture;
 
-TEST_F(ExplorerPaneTest, CaptureSetsTheWindowUpInOrderPlacesItByTheOffsetsAndReplacesOnlyAGoneWindow) {
+TEST_F(ExplorerPaneTest, CaptureSetsTheWindowUpInOrderPlacesItByTheOffsetsAndReplacesOnlyAWindowGoneFromThePane) {
     WriteSettings("[pos]\nX01=150\nY01=-300\n[Velmora]\nGrid=1\n[Tab]\n1=A?C:\\Work\\A");
     Start();
     const std::string hwnd = N(ExplorerWindow(0));
@@ -169,8 +168,8 @@ TEST_F(ExplorerPaneTest, ThePopupCopiesOrClosesItsTab) {
     EXPECT_EQ(Tabs(Strip::Explorer2), Lines{"B?C:\\Work\\B"});
 }
 
-TEST_F(ExplorerPaneTest, TabsDraggedMiddleClickedReopenedDoubleClickedAndTheirTooltips) {
-    WriteSettings("[Tab]\n1=A?C:\\Work\\A|B?C:\\Work\\B|PC?::{20D04FE0-3AEA-1069-A2D8-08002B30309D}");
+TEST_F(ExplorerPaneTest, TabsDraggedMiddleClickedReopenedAndDoubleClicked) {
+    WriteSettings("[Tab]\n1=A?C:\\Work\\A|B?C:\\Work\\B|" + kPC);
     Start();
     form_.OnTabDragged(Strip::Explorer1, 3, 1);  // the last to the front: PC A B
     form_.OnTabDragged(Strip::Explorer1, 1, 4);  // the first to the end: A B PC
