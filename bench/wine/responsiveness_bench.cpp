@@ -5,66 +5,17 @@
 // WM_NULL every 20 ms and times the answer. The samples are split at the moment the system counts the fixture's
 // window as hung (it has not read its messages for 5 seconds): before it, every answer check on the window waits out
 // its bound; after it, the check returns at once. Run under Wine (or on Windows): scripts/bench does.
-// commctrl.h and shellapi.h need the types of windows.h.
-// clang-format off
-#include <windows.h>
-#include <commctrl.h>
-#include <shellapi.h>
-// clang-format on
-
-#include <algorithm>
 #include <atomic>
-#include <cstdio>
-#include <string>
 #include <thread>
-#include <vector>
 
-#include "platform/win32/MainWindowIds.h"
+#include "BenchKit.h"
 
 namespace {
 
-namespace ids = velmora::win32::ids;
+using namespace bench;
 
-constexpr DWORD kTimeoutMs = 30000;
 constexpr DWORD kAnswerLimitMs = 5000;
 constexpr DWORD kHungPhaseMs = 8000;  // measured on after the window counts as hung
-
-std::wstring FolderOf(const std::wstring& path) { return path.substr(0, path.rfind(L'\\')); }
-
-double Now() {
-    LARGE_INTEGER counter, frequency;
-    QueryPerformanceCounter(&counter);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
-void RemoveFolder(const std::wstring& folder) {
-    std::wstring from = folder;
-    from.push_back(L'\0');
-    SHFILEOPSTRUCTW operation{};
-    operation.wFunc = FO_DELETE;
-    operation.pFrom = from.c_str();
-    operation.fFlags = FOF_NO_UI;
-    SHFileOperationW(&operation);
-}
-
-HWND WindowOf(const wchar_t* className, DWORD processId) {
-    HWND window = nullptr;
-    while ((window = FindWindowExW(nullptr, window, className, nullptr)) != nullptr) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner == processId && IsWindowVisible(window)) return window;
-    }
-    return nullptr;
-}
-
-HWND ControlOf(HWND main, int id) {
-    if (HWND direct = GetDlgItem(main, id)) return direct;
-    for (int frame : {ids::kPicFrame0, ids::kPicFrame1, ids::kPicFrame2}) {
-        if (HWND inside = GetDlgItem(GetDlgItem(main, frame), id)) return inside;
-    }
-    return nullptr;
-}
 
 LRESULT SendBounded(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
     DWORD_PTR result = 0;

@@ -2,7 +2,12 @@
 // in key order, generation after generation from the one given, until it is
 // killed. Usage: profile_writer <file> <first generation>. It prints its process
 // id when the writes begin.
+#ifdef _WIN32
+#include <process.h>
+#define getpid _getpid
+#else
 #include <unistd.h>
+#endif
 
 #include <chrono>
 #include <cstdio>

@@ -33,7 +33,8 @@ struct Journal {
             if constexpr (std::is_arithmetic_v<T>) return std::to_string(static_cast<long long>(word));
             else return std::string(word);
         };
-        ((line += (line.empty() ? "" : " ") + text(words)), ...);
+        // Appended, not "" + text(...): GCC 12 misreads that as an overlapping copy in optimised builds.
+        ((line.append(line.empty() ? "" : " ").append(text(words))), ...);
         lines.push_back(std::move(line));
     }
 };

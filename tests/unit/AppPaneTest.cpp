@@ -126,10 +126,10 @@ TEST_F(AppPaneTest, TabsBringForwardTakeOutAndClose) {
     for (int i = 0; i < 2; ++i) Pick(kEditor);
     const auto first = Hosted(0), second = Hosted(1);
     ForgetJournal();
-    Win(second).rect = {};  // fitted again each time, unless already in its place
+    Win(second).rect = {};  // moved away by its program
     sim_.form.SelectTab(Strip::Apps, 1);
     sim_.form.SelectTab(Strip::Apps, 2);
-    EXPECT_EQ(Journal({"MoveWindow " + N(second)}).size(), 1u);
+    EXPECT_EQ(Journal({"MoveWindow " + N(second)}).size(), 1u);  // fitted back, then left alone in its place
     // Only the right button alone opens the menu.
     form_.OnTabMouseDown(Strip::Apps, platform::kButtonLeft | platform::kButtonRight, 0, 1, 0);
     Popup(1);
@@ -178,7 +178,7 @@ TEST_F(AppPaneTest, TabsDraggedKeepTheirWindowsTheMiddleButtonClosesOneSafelyAnd
     // At exit each window goes back to the desktop before it is asked to close; one that does not answer is not
     // waited for, neither there nor when the windows are fitted again.
     Win(windows[0].handle).hung = true;
-    Win(windows[0].handle).rect = Win(windows[1].handle).rect = {};
+    Win(windows[0].handle).rect = Win(windows[1].handle).rect = {};  // both out of their place
     ForgetJournal();
     form_.OnFrameResize(0);
     Close();
