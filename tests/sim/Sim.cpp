@@ -40,6 +40,7 @@ bool Windows::ReleaseToDesktop(WindowHandle window) {
 }
 
 WindowHandle Windows::FindChild(WindowHandle parent, WindowHandle after, std::string_view className) {
+    ++childSearches;
     for (auto it = windows_.upper_bound(after); it != windows_.end(); ++it) {
         if (it->second.parent == parent && Folded(it->second.className) == Folded(className)) return it->first;
     }
@@ -292,7 +293,7 @@ Desktop::Desktop()
     : codePage(settings::MakeCp932CodePage()),
       desktop{form, windows, explorers, processes, shell, shell, clock, files, *codePage,
               platform::ProgramInfo{kProgramFolder, "Velmora", "C:\\Windows\\system32", 1, 4, 0}} {
-    files.AddFolder(kProgramFolder);
+    for (const char* folder : {kProgramFolder, "C:\\Work\\A", "C:\\Work\\B"}) files.AddFolder(folder);
 }
 
 }  // namespace velmora::sim

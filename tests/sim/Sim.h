@@ -17,8 +17,7 @@
 #include "settings/ProfileStore.h"
 #include "sim/MemoryFileSystem.h"
 
-// A simulated desktop for the native tests: windows, programs, Explorer objects, the shell, a clock and the form
-// runtime of the main window, each as small as the tests need. Every call that changes something outside our own
+// A simulated desktop for the native tests, as small as they need. Every call that changes something outside our own
 // form is written to one journal, in order, so that a test can check the order of steps that span services.
 namespace velmora::sim {
 
@@ -30,16 +29,13 @@ struct Journal {
     template <class... Words>
     void Add(const Words&... words) {
         std::string line;
-        // Appended, not "" + Text(...): GCC 12 misreads that as an overlapping copy in optimised builds.
-        ((line.append(line.empty() ? "" : " ").append(Text(words))), ...);
+        const auto text = []<class T>(const T& word) {
+            if constexpr (std::is_arithmetic_v<T>) return std::to_string(static_cast<long long>(word));
+            else return std::string(word);
+        };
+        // Appended, not "" + text(...): GCC 12 misreads that as an overlapping copy in optimised builds.
+        ((line.append(line.empty() ? "" : " ").append(text(words))), ...);
         lines.push_back(std::move(line));
-    }
-
-private:
-    template <class T>
-    static std::string Text(const T& word) {
-        if constexpr (std::is_arithmetic_v<T>) return std::to_string(static_cast<long long>(word));
-        else return std::string(word);
     }
 };
 
@@ -107,9 +103,9 @@ public:
         return it == windows_.end() ? nullptr : &it->second;
     }
 
-    // The next Create gets this number if no live window has it: a handle kept after its window died can then name
-    // a stranger's window.
+    // The next Create gets this number if free: a handle kept after its window died can then name a stranger's.
     WindowHandle reuseNext = 0;
+    int childSearches = 0;  // calls of FindChild
     // An elevated program's window: re-parenting is refused, or said done and not done.
     enum class Parenting { Taken, Refused, Ignored } parenting = Parenting::Taken;
 
@@ -200,9 +196,8 @@ private:
     Journal& journal_;
 };
 
-// The form runtime of Velmora's main window: it keeps the controls' state for the tests and raises the events the
-// real runtime raises for the same changes. The main window and the three host frames are windows of the simulated
-// window manager, so hosted windows can be re-parented into them.
+// The form runtime of Velmora's main window: it keeps the controls' state and raises the events the real runtime
+// raises for the same changes. The main window and its three host frames are windows of the simulated desktop.
 class Form final : public platform::MainWindow {
 public:
     using Events = platform::MainWindowEvents;
@@ -224,7 +219,7 @@ public:
     void MoveOuter(const base::TwipsRect& rect) override;
     double ClientWidth() override { return Client(OuterRect().width - kChromeWidthPx * tpp); }
     double ClientHeight() override { return Client(OuterRect().height - kChromeHeightPx * tpp); }
-    std::vector<base::TwipsRect> WorkAreas() override { return workAreas; }
+    std::vector<base::TwipsRect> WorkAreas() override { return {{0, 0, 28800, 15600}}; }  // one 1920 x 1040 monitor
     double TwipsPerPixelX() override { return tpp; }
     double TwipsPerPixelY() override { return tpp; }
     bool PreviousInstance() override { return previousInstance; }
@@ -234,14 +229,8 @@ public:
         ended = true;
         windows_.Destroy(handle_);
     }
-    void InstallHotkeyProcedure() override {
-        journal_.Add("InstallHotkeyProcedure");
-        hotkeyProcedure = true;
-    }
-    void RemoveHotkeyProcedure() override {
-        journal_.Add("RemoveHotkeyProcedure");
-        hotkeyProcedure = false;
-    }
+    void InstallHotkeyProcedure() override { Hook("InstallHotkeyProcedure", true); }
+    void RemoveHotkeyProcedure() override { Hook("RemoveHotkeyProcedure", false); }
     bool IsChecked(platform::MenuItem item) override { return checked.count(item) != 0; }
     void SetChecked(platform::MenuItem item, bool on) override { Mark(checked, item, on); }
     bool IsEnabled(platform::MenuItem item) override { return disabled.count(item) == 0; }
@@ -299,7 +288,6 @@ public:
 
     // --- What the tests read ---
     double tpp = 15;
-    std::vector<base::TwipsRect> workAreas{{0, 0, 28800, 15600}};  // one 1920 x 1040 monitor
     bool previousInstance = false;
     bool hotkeyProcedure = false;
     bool ended = false;     // ended at once, without shutdown
@@ -317,6 +305,10 @@ public:
 private:
     std::vector<Tab>& TabsOf(Strip strip) { return tabs[static_cast<std::size_t>(strip)]; }
     Tab& TabAt(Strip strip, int tab);  // a scratch tab for a number out of range
+    void Hook(const char* line, bool on) {
+        journal_.Add(line);
+        hotkeyProcedure = on;
+    }
     void Close(const char* request, bool (Events::*refused)(), void (Events::*closing)());
     static void Mark(std::set<platform::MenuItem>& items, platform::MenuItem item, bool in) {
         if (in) items.insert(item);
@@ -341,10 +333,7 @@ public:
         journal_.Add(operation == platform::FileOperation::Move ? "Move" : "Copy", source, ">", target);
         return 0;
     }
-    bool SetText(const std::string& text) override {
-        clipboard = text;
-        return true;
-    }
+    bool SetText(const std::string& text) override { return (clipboard = text, true); }
     std::string GetText() override { return clipboard; }
     std::string clipboard;
 
@@ -362,7 +351,7 @@ private:
     Journal& journal_;
 };
 
-// One machine with Velmora installed in kProgramFolder, wired together.
+// One machine with Velmora installed in kProgramFolder and two work folders, wired together.
 struct Desktop {
     static constexpr const char* kProgramFolder = "C:\\Program Files\\Velmora";
     static constexpr const char* kSettingsPath = "C:\\Program Files\\Velmora\\setting.ini";

@@ -23,11 +23,6 @@ class FormFixture : public ::testing::Test {
 protected:
     static constexpr const char* kSettings = sim::Desktop::kSettingsPath;
 
-    FormFixture() {
-        sim_.files.AddFolder("C:\\Work\\A");
-        sim_.files.AddFolder("C:\\Work\\B");
-    }
-
     // setting.ini as a user's editor leaves it: lines joined by CRLF, in the system's code page.
     void WriteSettings(std::string_view utf8) {
         std::string text;
@@ -38,6 +33,10 @@ protected:
         Lines out;
         for (std::string_view key : keys) out.push_back(sim_.store.ReadString(kSettings, section, key).value_or("<none>"));
         return out;
+    }
+    void Install(const char* program, sim::Program shape = {}) {
+        sim_.processes.programs[program] = shape;
+        sim_.files.SetFile(program, "");
     }
     void Start() { sim_.form.Start(form_); }
     void Close() { sim_.form.RequestClose(); }
@@ -52,9 +51,7 @@ protected:
     }
     Lines Tabs(Strip strip) const {  // caption "?" tag
         Lines out;
-        for (const auto& [caption, tag] : sim_.form.tabs.at(static_cast<std::size_t>(strip))) {
-            out.push_back(caption + "?" + tag);
-        }
+        for (const auto& [caption, tag] : sim_.form.tabs.at(std::size_t(strip))) out.push_back(caption + "?" + tag);
         return out;
     }
     double X(Strip strip, int tab) {  // a point on the tab, the strip's tabs laid out from its left edge
