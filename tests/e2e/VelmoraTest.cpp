@@ -2,12 +2,11 @@
 // real keys and mouse, controls read through window messages, setting.ini through the platform's own profile
 // functions (a reader independent of ours). Wine has no Explorer object: the panes hold our stand-in or its double.
 #include <gtest/gtest.h>
-// clang-format off
 #include <windows.h>
+// After windows.h:
 #include <commctrl.h>
 #include <shlobj.h>
 #include <tlhelp32.h>
-// clang-format on
 
 #include <filesystem>
 #include <fstream>
@@ -38,7 +37,6 @@ std::wstring BinaryFolder() {
     return folder;
 }
 
-// Polls, handling this thread's messages meanwhile.
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 10000) {
     for (const DWORD start = GetTickCount(); !condition(); Sleep(30)) {
         if (GetTickCount() - start > timeoutMs) return false;
@@ -80,7 +78,6 @@ std::wstring SendRemote(HWND window, UINT message, WPARAM wParam, T& data, LPWST
     return text;
 }
 
-// The captions of a tab strip's tabs.
 std::vector<std::wstring> Tabs(HWND strip) {
     std::vector<std::wstring> tabs(static_cast<size_t>(Send(strip, TCM_GETITEMCOUNT)));
     for (size_t i = 0; i < tabs.size(); ++i) {
@@ -90,7 +87,6 @@ std::vector<std::wstring> Tabs(HWND strip) {
     return tabs;
 }
 
-// On the screen, as is everything the input takes.
 RECT ScreenRect(HWND window) {
     RECT rect{};
     GetWindowRect(window, &rect);
@@ -105,7 +101,6 @@ POINT TabCentre(HWND strip, int tab) {
     return Centre(rect);
 }
 
-// A visible top-level window of the class, of that process when one is given.
 HWND TopLevel(const wchar_t* className, DWORD processId = 0) {
     for (HWND window = nullptr; (window = FindWindowExW(nullptr, window, className, nullptr)) != nullptr;) {
         DWORD owner = 0;
@@ -148,7 +143,6 @@ void Click(POINT screen, DWORD press = MOUSEEVENTF_LEFTDOWN, int times = 1) {
         for (DWORD flags : {press, press << 1}) Mouse(flags);
 }
 
-// Pressed in order, held a moment if asked, released in reverse.
 void Keys(std::initializer_list<WORD> keys, DWORD holdMs = 0) {
     for (WORD key : keys) Key(key);
     Sleep(holdMs);
@@ -202,7 +196,6 @@ DWORD DropFile(const std::wstring& file, bool ctrl = false) {
     return effect;
 }
 
-// A fresh folder in the temporary folder, with empty files; removed with its content.
 struct Folder {
     explicit Folder(std::initializer_list<const wchar_t*> files = {})
         : path(std::filesystem::temp_directory_path() /
@@ -275,11 +268,9 @@ public:
             found = GetDlgItem(child, id);
         return found;
     }
-    // Sent, so it returns once the program has handled it.
     void Command(unsigned id) const { Send(main_, WM_COMMAND, id); }
     void Sync() const { Send(main_, WM_NULL); }  // once the program has handled what was sent before
     bool MenuOpen() const { return TopLevel(L"#32768", Id()) != nullptr; }  // a popup, or one of the menu bar
-    // Right-clicks a tab and picks a popup entry by its mnemonic.
     void Popup(HWND strip, int tab, WORD mnemonic) const {
         // A press that comes while Wine still moves the activation away from another program's window opens a menu
         // the activation closes at once: pressed again, as the user would.

@@ -1,15 +1,13 @@
 // The drop target fed as the platform's drag loop would feed it, with the handlers of both programs' kinds.
 #include <gtest/gtest.h>
-
-#include "platform/win32/kit/DropTarget.h"
-// shlobj.h needs the types of windows.h.
-// clang-format off
 #include <windows.h>
+// After windows.h:
 #include <shlobj.h>
-// clang-format on
 
 #include <string>
 #include <vector>
+
+#include "platform/win32/kit/DropTarget.h"
 
 namespace velmora::win32 {
 namespace {

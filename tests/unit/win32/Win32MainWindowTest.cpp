@@ -2,13 +2,9 @@
 // the tab strips' tags kept parallel to the control's own tabs, the hotkey procedure's place among the window's
 // procedures, and the menus' state (another process cannot read a menu under Wine).
 #include <gtest/gtest.h>
-
-#include "platform/win32/Win32MainWindow.h"
-// commctrl.h needs the types of windows.h.
-// clang-format off
 #include <windows.h>
+// After windows.h:
 #include <commctrl.h>
-// clang-format on
 
 #include <memory>
 #include <string>
@@ -16,6 +12,7 @@
 #include <vector>
 
 #include "platform/win32/MainWindowIds.h"
+#include "platform/win32/Win32MainWindow.h"
 
 namespace velmora::win32 {
 namespace {
@@ -24,7 +21,6 @@ using base::TwipsRect;
 using platform::Control;
 using platform::Strip;
 
-// Records the events these tests look at.
 class Events final : public platform::MainWindowEvents {
 public:
     std::vector<std::string> log;
@@ -36,10 +32,7 @@ public:
     void OnSplitMouseDown(int, int buttons, double, double) override { Log("split down", buttons); }
     void OnSplitMouseUp(int, int buttons, double, double) override { Log("split up", buttons); }
     bool refuseEnd = false;
-    bool OnQueryEndSession() override {
-        Log("query end", refuseEnd);
-        return refuseEnd;
-    }
+    bool OnQueryEndSession() override { return Log("query end", refuseEnd), refuseEnd; }
     void OnEndSession() override { log.push_back("end"); }
     void OnUnload() override { log.push_back("unload"); }
     void Log(std::string what, int value) { log.push_back(what.append(" ").append(std::to_string(value))); }
