@@ -67,9 +67,8 @@ TEST(DropTargetTest, ShowsAndDropsWithTheFirstWantedEffectTheSourceAllows) {
         EXPECT_EQ(taken, c.path != kNone ? Lists{files} : Lists{});
         ASSERT_EQ(drops.size(), 1u);
         EXPECT_EQ(drops[0].files, c.files ? files : std::vector<std::string>{});
-        EXPECT_EQ(drops[0].shift, c.shift);
-        EXPECT_TRUE(drops[0].client.x == 30 && drops[0].client.y == 30)
-            << drops[0].client.x << "," << drops[0].client.y;
+        EXPECT_TRUE(drops[0].shift == c.shift && drops[0].client.x == 30 && drops[0].client.y == 30)
+            << drops[0].shift << " at " << drops[0].client.x << "," << drops[0].client.y;
     }
     DestroyWindow(window);
 }

@@ -87,13 +87,11 @@ TEST_F(ProfileDifferential, ReadsAgreeExceptWhereAProbeSaysWhy) {
 TEST_F(ProfileDifferential, WritesLeaveWhatThePlatformsWritesLeave) {
     Prepare("; settings\r\n[setting]\r\nwindow=1\r\nView = 2\r\n\r\n[pos]\r\nX01=150\r\n[App]\r\n" + kMemo +
             "=C:\\a.exe\r\nold=C:\\old.exe\r\n");
-    Edit("setting", "View", "0");
-    Edit("setting", "State", "2");
-    Edit("setting", "Boot", "");
-    Edit("NewSection", "k", "v");
-    Edit("App", "old", nullptr);
-    Edit("App", "ツール", "C:\\ツール\\t.exe");
-    Edit("pos", nullptr, nullptr);
+    const char* const edits[][3] = {{"setting", "View", "0"}, {"setting", "State", "2"},
+                                    {"setting", "Boot", ""},  {"NewSection", "k", "v"},
+                                    {"App", "old", nullptr},  {"App", "ツール", "C:\\ツール\\t.exe"},
+                                    {"pos", nullptr, nullptr}};
+    for (const auto& edit : edits) Edit(edit[0], edit[1], edit[2]);
     // clang-format off
     ExpectAgreement({{"setting", "window"}, {"setting", "View"}, {"setting", "State"}, {"setting", "Boot"},
                      {"pos", "X01"}, {"NewSection", "k"}, {"App", "old"}, {"App", "メモ帳"}, {"App", "ツール"}});

@@ -64,6 +64,7 @@ protected:
         ASSERT_NE(window_->Hwnd(), nullptr);
         window_->SetEvents(&events_);
         ASSERT_TRUE(window_->LoadAndShow());
+        window_->Place(Control::TabStrip1_0, {0, 0, 6000, 300});
         ASSERT_DOUBLE_EQ(window_->TwipsPerPixelX(), 15.0) << "the pixel values here are for 96 DPI";
     }
     Events events_;
@@ -99,7 +100,6 @@ TEST_F(Win32MainWindowTest, TwipsArePlacedAtTheWindowsDpiAndAgainAfterADpiChange
 }
 
 TEST_F(Win32MainWindowTest, TagsStayParallelToTheTabsAndAPressOnTheSelectedTabIsAClickToo) {
-    window_->Place(Control::TabStrip1_0, {0, 0, 6000, 300});
     for (const char* caption : {"デスクトップ", "Windows", "third"}) window_->AddTab(Strip::Explorer1, caption);
     for (int tab = 1; tab <= 3; ++tab) window_->SetTabTag(Strip::Explorer1, tab, "tag" + std::to_string(tab));
     window_->AddTab(Strip::Explorer2, "other");
@@ -138,7 +138,6 @@ TEST_F(Win32MainWindowTest, TagsStayParallelToTheTabsAndAPressOnTheSelectedTabIs
 
 TEST_F(Win32MainWindowTest, PressesReportEveryButtonHeldAndADragEndsWhenAnotherWindowTakesTheMouse) {
     // A right press with the left held is 3, which the form takes for no popup request.
-    window_->Place(Control::TabStrip1_0, {0, 0, 6000, 300});
     for (const char* caption : {"one", "two"}) window_->AddTab(Strip::Explorer1, caption);
     HWND strip = window_->ControlWindow(Control::TabStrip1_0), bar = window_->ControlWindow(Control::SplitBar0);
     SendMessageW(strip, WM_RBUTTONDOWN, MK_LBUTTON | MK_RBUTTON, 0);
