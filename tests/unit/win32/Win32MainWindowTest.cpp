@@ -172,10 +172,8 @@ TEST_F(Win32MainWindowTest, TheSessionsEndIsAskedAsTheFormAnswersAndEndsItOnce) 
 TEST_F(Win32MainWindowTest, MenusShowTheStateTheFormGivesThem) {
     // The form hears of the Help menu opening, before the system shows it, to set its read-me entry; of no other.
     const HMENU help = window_->Menus().HelpMenu(), popup = window_->Menus().Popup(platform::PopupMenu::Explorer2);
-    SendMessageW(window_->Hwnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), 0);
-    EXPECT_TRUE(events_.log.empty()) << "another menu taken for Help";
-    SendMessageW(window_->Hwnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(help), 0);
-    EXPECT_EQ(events_.log, std::vector<std::string>{"help"});
+    for (HMENU menu : {popup, help}) SendMessageW(window_->Hwnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), 0);
+    EXPECT_EQ(events_.log, std::vector<std::string>{"help"}) << "another menu taken for Help";
     for (bool there : {false, true}) {
         window_->SetEnabled(platform::MenuItem::HelpReadMe, there);
         window_->SetEnabled(platform::MenuItem::PopupReopen2, !there);
