@@ -20,7 +20,6 @@ namespace {
 
 const std::string kComputer = "::{20D04FE0-3AEA-1069-A2D8-08002B30309D}";
 
-// Handles this thread's messages until the condition holds or the time is up.
 bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds) {
     for (const DWORD start = GetTickCount(); !done(); Sleep(5)) {
         if (GetTickCount() - start > milliseconds) return false;
