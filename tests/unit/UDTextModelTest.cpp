@@ -86,7 +86,6 @@ TEST(UDTextNumberTest, ReadsAndWritesTheNumberText) {
 }
 
 TEST_F(UDTextModelTest, SettersTakeOnlyWhatTheyMayAndLockedColoursAndFontGoToTheBoxEnabledToTheArrows) {
-    EXPECT_EQ(model_.LastAcceptedText(), "0");
     model_.SetMax(100);  // not above Max
     model_.SetMin(0);    // not below Min
     for (std::int32_t ms : {0, 5000}) {
@@ -159,7 +158,6 @@ TEST_F(UDTextModelTest, ValueAndStepsAreClampedAndWrittenAsText) {
     EXPECT_EQ(model_.Value(), 0);
     model_.SetValue(0.1 + 0.2);
     EXPECT_EQ(model_.Value(), 0.3);  // read back from the text it shows
-    EXPECT_EQ(model_.LastAcceptedText(), "0.3");
     model_.SetValue(0.3);  // the same number again still goes through the box and is announced
     EXPECT_EQ(changes_, 4);
     EXPECT_EQ(notified_.back(), "Value");

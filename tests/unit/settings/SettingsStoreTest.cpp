@@ -25,7 +25,6 @@ protected:
 };
 
 TEST_F(SettingsStoreTest, AMissingFileGivesDefaultsAndTheFirstWriteCreatesIt) {
-    EXPECT_EQ(ini_.path(), kPath);
     EXPECT_EQ(ReadSetting(ini_, keys::View), 1);
     EXPECT_EQ(ReadSettingText(ini_, keys::Boot), "");
     // Removing what is not there writes nothing, not even an empty file.
@@ -117,10 +116,8 @@ TEST_F(SettingsStoreTest, ASaveIsAllOrNothingAndSaysWhyNot) {
     for (const ProfileEntries& rows : {ProfileEntries{{"x", "a\nb"}}, ProfileEntries{{"a=b", "x"}}})
         EXPECT_FALSE(ini_.Save([&](ProfileEditor& edit) { edit.SetSection("App", rows); }));
     EXPECT_EQ(FileBytes(), original);
-    EXPECT_EQ(files_.writes, 0);
     ASSERT_TRUE(save());
     EXPECT_EQ(FileBytes(), "[setting]\r\nView=2\r\n[App]\r\na=C:\\a.exe\r\nb=C:\\b.exe\r\n");
-    EXPECT_EQ(files_.writes, 1);
 }
 
 TEST_F(SettingsStoreTest, AFileThatCannotBeReadIsNeverReplaced) {
