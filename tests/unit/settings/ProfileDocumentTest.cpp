@@ -70,7 +70,6 @@ TEST_F(ProfileDocumentTest, ListsKeysSectionsAndEntries) {
     EXPECT_EQ(document.SectionEntries("App"),
               (Entries{{"first", "1"}, {"", "nameless"}, {"FIRST", "dup"}, {"last", "\"3\""}}));
     EXPECT_EQ(document.SectionNames(), (std::vector<std::string>{"", "App", "B"}));
-    EXPECT_TRUE(document.HasSection("b"));
 
     // Comments above the first header do not make an unnamed section.
     EXPECT_FALSE(Parse("; about\r\n[s]\r\n").HasSection(""));
