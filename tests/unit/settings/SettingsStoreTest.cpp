@@ -98,10 +98,7 @@ TEST_F(SettingsStoreTest, ASaveIsAllOrNothingAndSaysWhyNot) {
     EXPECT_FALSE(ini_.RemoveSection("App"));
     EXPECT_EQ(ReadSetting(ini_, keys::View), 1);  // nor in memory
     files_.failFromWrite = 0;
-    {
-        const auto held = files_.Lock(kPath, 0);
-        EXPECT_FALSE(save());
-    }
+    EXPECT_FALSE([&] { const auto held = files_.Lock(kPath, 0); return save(); }());
     for (const auto& [section, key, value] : std::vector<std::tuple<std::string, std::string, std::string>>{
              {"setting", "Boot", "C:\\a\r\n[App]\r\nx=y"}, {"setting", "Bo\not", "1"}, {"set\rting", "Boot", "1"},
              {"setting", "Boot", std::string("a\0b", 3)}, {"setting", "Bo=ot", "1"}}) {
