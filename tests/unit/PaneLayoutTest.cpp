@@ -140,7 +140,6 @@ TEST_F(PaneLayoutTest, AMinimisedWindowIsNotLaidOutAndOneBelowTheMinimumOuterSiz
     EXPECT_FALSE(layout_.SelectView(0, minimised).laidOut);
     EXPECT_EQ(fitted_.size(), fitsBefore);
     EXPECT_TRUE(layout_.ViewChecked(0));
-    EXPECT_EQ(layout_.Frame(2), (base::TwipsRect{0, 2930, 12000, 3070}));
     layout_.ToggleApplicationPane(kWindow);  // pane 0 alone from here
     EXPECT_EQ(layout_.Layout({false, {800, 450}, {560, 0}}).outerSize, (base::TwipsSize{800, 500}));
     EXPECT_EQ(layout_.Layout({false, {400, 900}, {160, 210}}).outerSize, (base::TwipsSize{500, 900}));
