@@ -32,9 +32,8 @@ TEST(TwipsTest, HalvesRoundToTheEvenNeighbourAndNothingOverflows) {
 }
 
 TEST(PathsTest, SplitAtBackslashesTitleAtTheFirstDotExtensionAtTheLast) {
-    EXPECT_EQ(JoinPath("C:\\b", "x.txt"), "C:\\b\\x.txt");
-    EXPECT_EQ(JoinPath("C:\\", "x.txt"), "C:\\x.txt");
-    EXPECT_EQ(JoinPath("", "x.txt"), "\\x.txt");
+    for (const auto& [folder, joined] : {std::pair{"C:\\b", "C:\\b\\x.txt"}, {"C:\\", "C:\\x.txt"}, {"", "\\x.txt"}})
+        EXPECT_EQ(JoinPath(folder, "x.txt"), joined) << folder;
     const std::tuple<const char*, const char*, const char*, const char*> cases[] = {
         // path, GetFileName, FileTitle, FileExtension
         {"C:\\Tools\\my.app.exe", "my.app.exe", "my", "exe"},
