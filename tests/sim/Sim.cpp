@@ -1,7 +1,5 @@
 #include "sim/Sim.h"
 
-#include <algorithm>
-
 namespace velmora::sim {
 namespace {
 
@@ -13,6 +11,17 @@ std::string Folded(std::string_view text) {
     for (char& c : out) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
     return out;
 }
+
+class RunningProcess final : public platform::RunningProcess {
+public:
+    RunningProcess(Processes& processes, std::uint32_t id) : processes_(processes), id_(id) {}
+    bool HasExited() override { return !processes_.Running(id_); }
+    std::uint32_t ProcessId() override { return id_; }
+
+private:
+    Processes& processes_;
+    std::uint32_t id_;
+};
 
 }  // namespace
 
@@ -74,11 +83,6 @@ void Windows::Destroy(WindowHandle window) {
     for (WindowHandle other : doomed) Destroy(other);
 }
 
-void Clock::PumpPendingMessages() {
-    // Those the messages post wait for the next pump, so a message that re-posts itself cannot hang a test.
-    for (auto& message : std::exchange(messages_, {})) message();
-}
-
 void Clock::RunUntil(std::uint64_t until, const std::function<bool()>& done) {
     while (!done() && !actions_.empty() && actions_.begin()->first <= until) {
         auto node = actions_.extract(actions_.begin());
@@ -92,21 +96,6 @@ void Clock::WaitForProcessOrMessage(platform::RunningProcess& process, std::uint
     RunUntil(now_ + timeoutMs, [&] { return process.HasExited() || !messages_.empty(); });
     PumpPendingMessages();
 }
-
-namespace {
-
-class RunningProcess final : public platform::RunningProcess {
-public:
-    RunningProcess(Processes& processes, std::uint32_t id) : processes_(processes), id_(id) {}
-    bool HasExited() override { return !processes_.Running(id_); }
-    std::uint32_t ProcessId() override { return id_; }
-
-private:
-    Processes& processes_;
-    std::uint32_t id_;
-};
-
-}  // namespace
 
 std::unique_ptr<platform::RunningProcess> Processes::Spawn(const std::string& path) {
     auto it = std::find_if(programs.begin(), programs.end(), [&](auto& p) { return Folded(p.first) == Folded(path); });
@@ -225,7 +214,7 @@ std::unique_ptr<platform::ExplorerWindow> Explorers::Create() {
     return std::make_unique<ExplorerObject>(*this, top, made.size());
 }
 
-Form::Form(Windows& windows, Journal& journal) : windows_(windows), journal_(journal) {
+Form::Form(Windows& windows, Journal& journal) : Journaled{journal}, windows_(windows) {
     const platform::WindowIdentity own{kProcessId, kProcessId + 1};
     handle_ = windows_.Create({"VelmoraMain", "Velmora", 0, 0, false, false, own});
     for (WindowHandle& frame : frames) frame = windows_.Create({"VelmoraFrame", "", handle_, 0, true, false, own});

@@ -3,11 +3,7 @@
 // Velmora's main form on the simulated desktop, for the tests of the form and its panes.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <initializer_list>
-#include <string>
-#include <string_view>
-#include <vector>
 
 #include "shell/MainForm.h"
 #include "sim/Sim.h"
