@@ -6,11 +6,8 @@ namespace {
 using platform::Control;
 using platform::WindowState;
 
-std::string Folded(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    return out;
-}
+// Class names, paths and extensions all match without regard to letter case.
+const auto Folded = MemoryFileSystem::Normalize;
 
 class RunningProcess final : public platform::RunningProcess {
 public:
@@ -50,8 +47,9 @@ bool Windows::ReleaseToDesktop(WindowHandle window) {
 
 WindowHandle Windows::FindChild(WindowHandle parent, WindowHandle after, std::string_view className) {
     ++childSearches;
+    const std::string wanted = Folded(std::string(className));
     for (auto it = windows_.upper_bound(after); it != windows_.end(); ++it) {
-        if (it->second.parent == parent && Folded(it->second.className) == Folded(className)) return it->first;
+        if (it->second.parent == parent && Folded(it->second.className) == wanted) return it->first;
     }
     return 0;
 }

@@ -284,7 +284,6 @@ public:
     }
     bool Live() const { return events_ != nullptr && !ended && !unloaded; }
 
-    // --- What the tests read ---
     double tpp = 15;
     bool previousInstance = false;
     bool hotkeyProcedure = false;
