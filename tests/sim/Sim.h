@@ -147,7 +147,8 @@ struct Program {
 
 class Processes final : public platform::Processes, Journaled {
 public:
-    Processes(Windows& windows, Clock& clock, Journal& journal) : Journaled{journal}, windows_(windows), clock_(clock) {}
+    Processes(Windows& windows, Clock& clock, Journal& journal)
+        : Journaled{journal}, windows_(windows), clock_(clock) {}
 
     std::unique_ptr<platform::RunningProcess> Start(const std::string& commandLine, int showCommand) override;
     bool WaitForInputIdle(platform::RunningProcess& process, std::uint32_t timeoutMs) override;
