@@ -171,11 +171,7 @@ public:
         factory_.windows_.Find(window_)->visible = visible;
         return true;
     }
-    bool Quit() override {
-        if (!Call("Quit")) return false;
-        factory_.windows_.Destroy(window_);
-        return true;
-    }
+    bool Quit() override { return Call("Quit") && (factory_.windows_.Destroy(window_), true); }
 
 private:
     // An object whose window is gone answers nothing, like a disconnected automation object.

@@ -21,7 +21,6 @@ using platform::WindowHandle;
 
 struct Journal {
     std::vector<std::string> lines;
-    // One line of words joined by blanks; numbers as whole numbers.
     template <class... Words>
     void Add(const Words&... words) {
         std::string line;
@@ -35,7 +34,6 @@ struct Journal {
     }
 };
 
-// What each service holds: the one journal.
 struct Journaled {
     Journal& journal_;
 };
@@ -57,10 +55,7 @@ public:
 
     bool IsWindow(WindowHandle w) override { return Find(w) != nullptr; }
     WindowHandle GetParent(WindowHandle w) override { return Get(w).parent; }
-    bool SetParent(WindowHandle w, WindowHandle parent) override {
-        journal_.Add("SetParent", w, parent);
-        return Reparent(w, parent);
-    }
+    bool SetParent(WindowHandle w, WindowHandle p) override { return journal_.Add("SetParent", w, p), Reparent(w, p); }
     void ShowWindow(WindowHandle w, int command) override {
         journal_.Add("ShowWindow", w, command);
         if (Window* data = Find(w)) data->visible = command != 0;
@@ -70,10 +65,7 @@ public:
         if (Window* data = Find(w)) data->rect = rect;
     }
     base::PixelRect GetWindowRect(WindowHandle w) override { return Get(w).rect; }
-    bool SetForegroundWindow(WindowHandle w) override {
-        journal_.Add("SetForegroundWindow", w);
-        return IsWindow(w);
-    }
+    bool SetForegroundWindow(WindowHandle w) override { return journal_.Add("SetForegroundWindow", w), IsWindow(w); }
     bool ReleaseToDesktop(WindowHandle w) override;
     bool RegisterHotKey(WindowHandle, int id, std::uint32_t modifiers, std::uint32_t key) override {
         journal_.Add("RegisterHotKey", id, modifiers, key);
@@ -139,7 +131,6 @@ private:
     std::vector<std::function<void()>> messages_;
 };
 
-// What a simulated program does once started.
 struct Program {
     enum Kind { Normal, OwnedOnly, Untitled, ExitsAtOnce, Hung } kind = Normal;
     std::uint32_t windowDelayMs = 0;
@@ -328,8 +319,7 @@ public:
     void Open(WindowHandle, const std::string& file) override { journal_.Add("Open", file); }
     int FileOperation(WindowHandle, platform::FileOperation operation, const std::string& source,
                       const std::string& target) override {
-        journal_.Add(operation == platform::FileOperation::Move ? "Move" : "Copy", source, ">", target);
-        return 0;
+        return journal_.Add(operation == platform::FileOperation::Move ? "Move" : "Copy", source, ">", target), 0;
     }
     bool SetText(const std::string& text) override { return (clipboard = text, true); }
     std::string GetText() override { return clipboard; }

@@ -37,7 +37,6 @@ protected:
     void Start() { sim_.form.Start(form_); }
     void Close() { sim_.form.RequestClose(); }
     void ForgetJournal() { sim_.journal.lines.clear(); }
-    // The journal's lines that begin with any of the prefixes, in order.
     Lines Journal(std::initializer_list<std::string_view> prefixes = {""}) const {
         Lines out;
         for (const std::string& line : sim_.journal.lines) {
