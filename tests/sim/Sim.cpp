@@ -40,9 +40,7 @@ bool Windows::Reparent(WindowHandle window, WindowHandle parent) {
 
 bool Windows::ReleaseToDesktop(WindowHandle window) {
     journal_.Add("ReleaseToDesktop", window);
-    if (!Reparent(window, 0)) return false;
-    Find(window)->visible = true;
-    return true;
+    return Reparent(window, 0) && (Find(window)->visible = true);
 }
 
 WindowHandle Windows::FindChild(WindowHandle parent, WindowHandle after, std::string_view className) {

@@ -145,8 +145,7 @@ public:
     bool WaitForInputIdle(platform::RunningProcess& process, std::uint32_t timeoutMs) override;
     std::optional<std::string> AssociatedProgram(const std::string& document) override;
     std::unique_ptr<platform::RunningProcess> Launch(const std::string& path) override {
-        journal_.Add("Launch", path);
-        return Spawn(path);
+        return journal_.Add("Launch", path), Spawn(path);
     }
 
     void EndProcess(std::uint32_t processId);
