@@ -51,10 +51,7 @@ settings::ReadResult MemoryFileSystem::Read(const std::string& path) {
 settings::Outcome MemoryFileSystem::WriteAllAtomic(const std::string& path, const std::string& bytes) {
     const std::string normalized = Normalize(path);
     const std::string parent = ParentOf(normalized);
-    if (failFromWrite > 0 && --failFromWrite == 0) {
-        failFromWrite = 1;
-        return settings::Outcome::Failed("disk full");
-    }
+    if (failFromWrite > 0 && --failFromWrite == 0) return (failFromWrite = 1, settings::Outcome::Failed("disk full"));
     if (normalized.empty() || (!parent.empty() && folders_.count(parent) == 0) || folders_.count(normalized) != 0) {
         return settings::Outcome::Failed("no such folder");
     }

@@ -28,6 +28,7 @@ public:
     void SetFile(const std::string& path, const std::string& bytes);
     void RemoveFile(const std::string& path) { files_.erase(Normalize(path)); }
     std::optional<std::string> Bytes(const std::string& path) const { return Find(path, &Entry::first); }
+    static std::string Normalize(const std::string& path);
 
     // Writes from this one on fail (a full disk), leaving the files as they are: 1 fails the next write.
     int failFromWrite = 0;
@@ -44,7 +45,6 @@ private:
         auto it = files_.find(Normalize(path));
         return it == files_.end() ? std::nullopt : std::optional(it->second.*part);
     }
-    static std::string Normalize(const std::string& path);
     static std::string ParentOf(const std::string& normalized);
     void AddFolders(const std::string& normalized);
     void Put(const std::string& normalized, const std::string& bytes);

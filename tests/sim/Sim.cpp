@@ -1,18 +1,24 @@
 #include "sim/Sim.h"
 
-#include <algorithm>
-
 namespace velmora::sim {
 namespace {
 
 using platform::Control;
 using platform::WindowState;
 
-std::string Folded(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    return out;
-}
+// Class names, paths and extensions all match without regard to letter case.
+const auto Folded = MemoryFileSystem::Normalize;
+
+class RunningProcess final : public platform::RunningProcess {
+public:
+    RunningProcess(Processes& processes, std::uint32_t id) : processes_(processes), id_(id) {}
+    bool HasExited() override { return !processes_.Running(id_); }
+    std::uint32_t ProcessId() override { return id_; }
+
+private:
+    Processes& processes_;
+    std::uint32_t id_;
+};
 
 }  // namespace
 
@@ -34,15 +40,14 @@ bool Windows::Reparent(WindowHandle window, WindowHandle parent) {
 
 bool Windows::ReleaseToDesktop(WindowHandle window) {
     journal_.Add("ReleaseToDesktop", window);
-    if (!Reparent(window, 0)) return false;
-    Find(window)->visible = true;
-    return true;
+    return Reparent(window, 0) && (Find(window)->visible = true);
 }
 
 WindowHandle Windows::FindChild(WindowHandle parent, WindowHandle after, std::string_view className) {
     ++childSearches;
+    const std::string wanted = Folded(std::string(className));
     for (auto it = windows_.upper_bound(after); it != windows_.end(); ++it) {
-        if (it->second.parent == parent && Folded(it->second.className) == Folded(className)) return it->first;
+        if (it->second.parent == parent && Folded(it->second.className) == wanted) return it->first;
     }
     return 0;
 }
@@ -74,11 +79,6 @@ void Windows::Destroy(WindowHandle window) {
     for (WindowHandle other : doomed) Destroy(other);
 }
 
-void Clock::PumpPendingMessages() {
-    // Those the messages post wait for the next pump, so a message that re-posts itself cannot hang a test.
-    for (auto& message : std::exchange(messages_, {})) message();
-}
-
 void Clock::RunUntil(std::uint64_t until, const std::function<bool()>& done) {
     while (!done() && !actions_.empty() && actions_.begin()->first <= until) {
         auto node = actions_.extract(actions_.begin());
@@ -92,21 +92,6 @@ void Clock::WaitForProcessOrMessage(platform::RunningProcess& process, std::uint
     RunUntil(now_ + timeoutMs, [&] { return process.HasExited() || !messages_.empty(); });
     PumpPendingMessages();
 }
-
-namespace {
-
-class RunningProcess final : public platform::RunningProcess {
-public:
-    RunningProcess(Processes& processes, std::uint32_t id) : processes_(processes), id_(id) {}
-    bool HasExited() override { return !processes_.Running(id_); }
-    std::uint32_t ProcessId() override { return id_; }
-
-private:
-    Processes& processes_;
-    std::uint32_t id_;
-};
-
-}  // namespace
 
 std::unique_ptr<platform::RunningProcess> Processes::Spawn(const std::string& path) {
     auto it = std::find_if(programs.begin(), programs.end(), [&](auto& p) { return Folded(p.first) == Folded(path); });
@@ -184,11 +169,7 @@ public:
         factory_.windows_.Find(window_)->visible = visible;
         return true;
     }
-    bool Quit() override {
-        if (!Call("Quit")) return false;
-        factory_.windows_.Destroy(window_);
-        return true;
-    }
+    bool Quit() override { return Call("Quit") && (factory_.windows_.Destroy(window_), true); }
 
 private:
     // An object whose window is gone answers nothing, like a disconnected automation object.
@@ -225,7 +206,7 @@ std::unique_ptr<platform::ExplorerWindow> Explorers::Create() {
     return std::make_unique<ExplorerObject>(*this, top, made.size());
 }
 
-Form::Form(Windows& windows, Journal& journal) : windows_(windows), journal_(journal) {
+Form::Form(Windows& windows, Journal& journal) : Journaled{journal}, windows_(windows) {
     const platform::WindowIdentity own{kProcessId, kProcessId + 1};
     handle_ = windows_.Create({"VelmoraMain", "Velmora", 0, 0, false, false, own});
     for (WindowHandle& frame : frames) frame = windows_.Create({"VelmoraFrame", "", handle_, 0, true, false, own});

@@ -2,12 +2,8 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdint>
 #include <functional>
-#include <map>
 #include <memory>
-#include <set>
-#include <string>
 #include <string_view>
 #include <type_traits>
 #include <utility>
@@ -15,7 +11,7 @@
 
 #include "platform/Desktop.h"
 #include "settings/ProfileStore.h"
-#include "sim/MemoryFileSystem.h"
+#include "sim/MemoryFileSystem.h"  // with <cstdint>, <map>, <set> and <string>
 
 // A simulated desktop for the native tests, as small as they need. Every call that changes something outside our own
 // form is written to one journal, in order, so that a test can check the order of steps that span services.
@@ -25,7 +21,6 @@ using platform::WindowHandle;
 
 struct Journal {
     std::vector<std::string> lines;
-    // One line of words joined by blanks; numbers as whole numbers.
     template <class... Words>
     void Add(const Words&... words) {
         std::string line;
@@ -39,6 +34,10 @@ struct Journal {
     }
 };
 
+struct Journaled {
+    Journal& journal_;
+};
+
 struct Window {
     std::string className, title;
     WindowHandle parent = 0, owner = 0;
@@ -50,16 +49,13 @@ struct Window {
 };
 
 // Children are searched in the order of their handles; a search under no parent searches the top-level windows.
-class Windows final : public platform::WindowManager {
+class Windows final : public platform::WindowManager, Journaled {
 public:
-    explicit Windows(Journal& journal) : journal_(journal) {}
+    explicit Windows(Journal& journal) : Journaled{journal} {}
 
     bool IsWindow(WindowHandle w) override { return Find(w) != nullptr; }
     WindowHandle GetParent(WindowHandle w) override { return Get(w).parent; }
-    bool SetParent(WindowHandle w, WindowHandle parent) override {
-        journal_.Add("SetParent", w, parent);
-        return Reparent(w, parent);
-    }
+    bool SetParent(WindowHandle w, WindowHandle p) override { return journal_.Add("SetParent", w, p), Reparent(w, p); }
     void ShowWindow(WindowHandle w, int command) override {
         journal_.Add("ShowWindow", w, command);
         if (Window* data = Find(w)) data->visible = command != 0;
@@ -69,10 +65,7 @@ public:
         if (Window* data = Find(w)) data->rect = rect;
     }
     base::PixelRect GetWindowRect(WindowHandle w) override { return Get(w).rect; }
-    bool SetForegroundWindow(WindowHandle w) override {
-        journal_.Add("SetForegroundWindow", w);
-        return IsWindow(w);
-    }
+    bool SetForegroundWindow(WindowHandle w) override { return journal_.Add("SetForegroundWindow", w), IsWindow(w); }
     bool ReleaseToDesktop(WindowHandle w) override;
     bool RegisterHotKey(WindowHandle, int id, std::uint32_t modifiers, std::uint32_t key) override {
         journal_.Add("RegisterHotKey", id, modifiers, key);
@@ -112,7 +105,6 @@ public:
 private:
     const Window& Get(WindowHandle window);  // a hidden, hung nobody for a handle of no window
     bool Reparent(WindowHandle window, WindowHandle parent);
-    Journal& journal_;
     std::map<WindowHandle, Window> windows_;
     std::vector<WindowHandle> zOrder_;  // top-level windows, top first
     WindowHandle next_ = 0x10010;
@@ -123,13 +115,13 @@ private:
 class Clock final : public platform::Clock {
 public:
     std::uint32_t NowMs() override { return static_cast<std::uint32_t>(now_); }
-    void Sleep(std::uint32_t ms) override { Advance(ms); }
-    void PumpPendingMessages() override;
+    void Sleep(std::uint32_t ms) override { RunUntil(now_ + ms, [] { return false; }); }
+    // Those the messages post wait for the next pump, so a message that re-posts itself cannot hang a test.
+    void PumpPendingMessages() override { for (auto& message : std::exchange(messages_, {})) message(); }
     void WaitForProcessOrMessage(platform::RunningProcess& process, std::uint32_t timeoutMs) override;
 
     void Post(std::function<void()> message) { messages_.push_back(std::move(message)); }
     void After(std::uint32_t ms, std::function<void()> action) { actions_.emplace(now_ + ms, std::move(action)); }
-    void Advance(std::uint32_t ms) { RunUntil(now_ + ms, [] { return false; }); }
     // Runs the actions due by then in their order until done; not done by then, the time is until.
     void RunUntil(std::uint64_t until, const std::function<bool()>& done);
     std::uint64_t now_ = 0;  // wide, so the 32-bit clock can wrap in a test
@@ -139,22 +131,21 @@ private:
     std::vector<std::function<void()>> messages_;
 };
 
-// What a simulated program does once started.
 struct Program {
     enum Kind { Normal, OwnedOnly, Untitled, ExitsAtOnce, Hung } kind = Normal;
     std::uint32_t windowDelayMs = 0;
 };
 
-class Processes final : public platform::Processes {
+class Processes final : public platform::Processes, Journaled {
 public:
-    Processes(Windows& windows, Clock& clock, Journal& journal) : windows_(windows), clock_(clock), journal_(journal) {}
+    Processes(Windows& windows, Clock& clock, Journal& journal)
+        : Journaled{journal}, windows_(windows), clock_(clock) {}
 
     std::unique_ptr<platform::RunningProcess> Start(const std::string& commandLine, int showCommand) override;
     bool WaitForInputIdle(platform::RunningProcess& process, std::uint32_t timeoutMs) override;
     std::optional<std::string> AssociatedProgram(const std::string& document) override;
     std::unique_ptr<platform::RunningProcess> Launch(const std::string& path) override {
-        journal_.Add("Launch", path);
-        return Spawn(path);
+        return journal_.Add("Launch", path), Spawn(path);
     }
 
     void EndProcess(std::uint32_t processId);
@@ -168,7 +159,6 @@ private:
     std::unique_ptr<platform::RunningProcess> Spawn(const std::string& path);
     Windows& windows_;
     Clock& clock_;
-    Journal& journal_;
     std::set<std::uint32_t> running_;
     std::map<std::uint32_t, std::vector<WindowHandle>> opened_;
     std::uint32_t next_ = 4000;
@@ -176,12 +166,12 @@ private:
 
 // Explorer objects: a top-level window of the shell's process with the inner windows that lead to its file list.
 // Navigation knows Computer and every folder of the file system.
-class Explorers final : public platform::ExplorerFactory {
+class Explorers final : public platform::ExplorerFactory, Journaled {
 public:
     static constexpr std::uint32_t kShellProcessId = 2000;
 
     Explorers(Windows& windows, settings::FileSystem& files, Journal& journal)
-        : windows_(windows), files_(files), journal_(journal) {}
+        : Journaled{journal}, windows_(windows), files_(files) {}
     std::unique_ptr<platform::ExplorerWindow> Create() override;
 
     bool createFails = false;
@@ -193,12 +183,11 @@ private:
     friend class ExplorerObject;
     Windows& windows_;
     settings::FileSystem& files_;
-    Journal& journal_;
 };
 
 // The form runtime of Velmora's main window: it keeps the controls' state and raises the events the real runtime
 // raises for the same changes. The main window and its three host frames are windows of the simulated desktop.
-class Form final : public platform::MainWindow {
+class Form final : public platform::MainWindow, Journaled {
 public:
     using Events = platform::MainWindowEvents;
     using Strip = platform::Strip;
@@ -286,7 +275,6 @@ public:
     }
     bool Live() const { return events_ != nullptr && !ended && !unloaded; }
 
-    // --- What the tests read ---
     double tpp = 15;
     bool previousInstance = false;
     bool hotkeyProcedure = false;
@@ -316,7 +304,6 @@ private:
     }
     double Client(double size) const { return state_ == platform::WindowState::Minimized ? 0 : std::max(0.0, size); }
     Windows& windows_;
-    Journal& journal_;
     Events* events_ = nullptr;
     WindowHandle handle_ = 0;
     platform::WindowState state_ = platform::WindowState::Normal;
@@ -324,31 +311,20 @@ private:
     Tab none_;
 };
 
-class Shell final : public platform::Shell, public platform::Clipboard {
+// The shell, the clipboard and the timing trace; the trace is not in the desktop until a test puts it there.
+class Shell final : public platform::Shell, public platform::Clipboard, public platform::Trace, Journaled {
 public:
-    explicit Shell(Journal& journal) : journal_(journal) {}
+    explicit Shell(Journal& journal) : Journaled{journal} {}
     void Open(WindowHandle, const std::string& file) override { journal_.Add("Open", file); }
     int FileOperation(WindowHandle, platform::FileOperation operation, const std::string& source,
                       const std::string& target) override {
-        journal_.Add(operation == platform::FileOperation::Move ? "Move" : "Copy", source, ">", target);
-        return 0;
+        return journal_.Add(operation == platform::FileOperation::Move ? "Move" : "Copy", source, ">", target), 0;
     }
     bool SetText(const std::string& text) override { return (clipboard = text, true); }
     std::string GetText() override { return clipboard; }
-    std::string clipboard;
-
-private:
-    Journal& journal_;
-};
-
-class Trace final : public platform::Trace {
-public:
-    explicit Trace(Journal& journal) : journal_(journal) {}
     void Step(std::string_view what) override { journal_.Add("Step", what); }
     void Wait(std::string_view what) override { journal_.Add("Wait", what); }
-
-private:
-    Journal& journal_;
+    std::string clipboard;
 };
 
 // One machine with Velmora installed in kProgramFolder and two work folders, wired together.
@@ -366,7 +342,6 @@ struct Desktop {
     Processes processes{windows, clock, journal};
     Shell shell{journal};
     Form form{windows, journal};
-    Trace trace{journal};  // not in the desktop until a test puts it there
     settings::ProfileStore store{files, *codePage};
     platform::Desktop desktop;
 };

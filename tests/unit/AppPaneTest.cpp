@@ -44,7 +44,7 @@ protected:
 TEST_F(AppPaneTest, AProgramStartsMinimisedAndIsTakenInMaximisedWithItsTabAndFitted) {
     WriteSettings("[pos]\nX03=150\nY03=30");
     Start();
-    sim_.desktop.trace = &sim_.trace;
+    sim_.desktop.trace = &sim_.shell;
     form_.OnTabDrop(Strip::Apps, true, {"C:\\Docs\\a.txt", "C:\\Docs\\b.txt"}, 0, 0, 0);
     const std::string window = N(Hosted(0));
     const std::string start = "Start \"" + std::string(kEditor) + "\" \"C:\\Docs\\a.txt\" 6";

@@ -40,8 +40,6 @@ TEST(FileListSearchTest, TheViewUnderOneOfTwentyOneSinksButNeverAmongTopLevelWin
     EXPECT_EQ(explorer::FindFileList(windows, top), 0u);
 }
 
-// --- On the form --------------------------------------------------------------------------------------------------
-
 using ExplorerPaneTest = FormFixture;
 
 TEST_F(ExplorerPaneTest, CaptureSetsTheWindowUpInOrderPlacesItByTheOffsetsAndReplacesOnlyAWindowGoneFromThePane) {
@@ -62,7 +60,7 @@ TEST_F(ExplorerPaneTest, CaptureSetsTheWindowUpInOrderPlacesItByTheOffsetsAndRep
     sim_.windows.SetParent(old, 0);
     // Each step stands alone: with the others failing the window is still taken in and placed.
     sim_.explorers.failingCalls = {"Navigate2", "ShowBrowserBar", "CurrentViewMode", "Visible"};
-    sim_.desktop.trace = &sim_.trace;
+    sim_.desktop.trace = &sim_.shell;
     sim_.form.Click(MenuItem::CaptureExplorer1);
     EXPECT_EQ(Journal({"CreateExplorer", "Explorer#1 released", "Explorer#3 Navigate2", "SetListStyle", "Step"}),
               (Lines{"Explorer#1 released", "CreateExplorer", "Step Explorer object made",  // the old object first

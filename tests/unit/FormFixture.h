@@ -3,11 +3,7 @@
 // Velmora's main form on the simulated desktop, for the tests of the form and its panes.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <initializer_list>
-#include <string>
-#include <string_view>
-#include <vector>
 
 #include "shell/MainForm.h"
 #include "sim/Sim.h"
@@ -41,7 +37,6 @@ protected:
     void Start() { sim_.form.Start(form_); }
     void Close() { sim_.form.RequestClose(); }
     void ForgetJournal() { sim_.journal.lines.clear(); }
-    // The journal's lines that begin with any of the prefixes, in order.
     Lines Journal(std::initializer_list<std::string_view> prefixes = {""}) const {
         Lines out;
         for (const std::string& line : sim_.journal.lines) {
