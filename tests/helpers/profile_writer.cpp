@@ -1,12 +1,7 @@
 // Writes the keys of one section through the settings store, one write per key in key order, generation after
 // generation from the one given, until it is killed. Usage: profile_writer <file> <first generation>. It prints its
 // process id when the writes begin.
-#ifdef _WIN32
-#include <process.h>
-#define getpid _getpid
-#else
 #include <unistd.h>
-#endif
 
 #include <chrono>
 #include <cstdio>

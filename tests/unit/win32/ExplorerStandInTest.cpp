@@ -6,10 +6,10 @@
 #include <ole2.h>
 
 #include <filesystem>
-#include <functional>
 #include <string>
 
 #include "explorer/ExplorerPane.h"
+#include "helpers/WaitFor.h"
 #include "platform/win32/ExplorerStandIn.h"
 #include "platform/win32/Win32WindowManager.h"
 #include "platform/win32/kit/HandleCast.h"
@@ -19,15 +19,6 @@ namespace velmora::win32 {
 namespace {
 
 const std::string kComputer = "::{20D04FE0-3AEA-1069-A2D8-08002B30309D}";
-
-bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds) {
-    for (const DWORD start = GetTickCount(); !done(); Sleep(5)) {
-        if (GetTickCount() - start > milliseconds) return false;
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-    }
-    return true;
-}
 
 class ExplorerStandInTest : public testing::Test {
 protected:
@@ -88,11 +79,11 @@ TEST_F(ExplorerStandInTest, ListAndFolderTreeFollowTheUserAndAClosedWindowLeaves
     MoveWindow(window_, 50, 50, 700, 500, TRUE);
     SetForegroundWindow(window_);
     SetCursorPos(400, 300);
-    ASSERT_TRUE(PumpUntil([&] { return GetFocus() == List(); }, 2000));  // activated, the user is in the list
+    ASSERT_TRUE(WaitFor([&] { return GetFocus() == List(); }, 2000));  // activated, the user is in the list
     INPUT keys[2] = {{INPUT_KEYBOARD, {.ki = {VK_BACK}}}, {INPUT_KEYBOARD, {.ki = {VK_BACK, 0, KEYEVENTF_KEYUP}}}};
     SendInput(2, keys, sizeof(INPUT));
-    EXPECT_TRUE(PumpUntil([&] { return explorer_->FolderPath() == Root(); }, 2000));
-    PumpUntil([] { return false; }, 200);
+    EXPECT_TRUE(WaitFor([&] { return explorer_->FolderPath() == Root(); }, 2000));
+    WaitFor([] { return false; }, 200);
     EXPECT_EQ(explorer_->FolderPath(), Root()) << "more than one folder up";
 
     // The list, still in details, beside the folder tree.
@@ -102,7 +93,7 @@ TEST_F(ExplorerStandInTest, ListAndFolderTreeFollowTheUserAndAClosedWindowLeaves
     EXPECT_TRUE(GetWindowRect(tree, &treeRect) && GetWindowRect(List(), &listRect) && listRect.left >= treeRect.right);
     // The tree's selection followed; selecting its parent there, the browser follows the tree.
     TreeView_SelectItem(tree, TreeView_GetParent(tree, TreeView_GetSelection(tree)));
-    EXPECT_TRUE(PumpUntil([&] { return explorer_->FolderPath() == Narrow(root_.parent_path().wstring()); }, 2000));
+    EXPECT_TRUE(WaitFor([&] { return explorer_->FolderPath() == Narrow(root_.parent_path().wstring()); }, 2000));
 
     // Closed by the user from its own frame, the window takes its object's answers with it.
     SendMessageW(window_, WM_CLOSE, 0, 0);

@@ -2,23 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <functional>
 #include <thread>
 #include <vector>
 
+#include "helpers/WaitFor.h"
 #include "platform/win32/LastResort.h"
 
 namespace velmora::win32 {
 namespace {
-
-// Re-parenting the other threads' windows talks to the frame's thread, this one: it keeps reading meanwhile.
-void PumpUntil(const std::function<bool()>& done) {
-    for (int round = 0; round < 250 && !done(); ++round) {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-        Sleep(20);
-    }
-}
 
 // A window whose thread takes a second to answer anything sent to it: one that does not answer in time.
 LRESULT CALLBACK SlowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -50,7 +41,7 @@ TEST(LastResortTest, GivesBackEachHeldWindowWhoseThreadAnswersShownWhereItIs) {
             ++ended;
         });
     }
-    PumpUntil([&] { return held[0] && held[1]; });
+    WaitFor([&] { return held[0] && held[1]; });
     HWND answering = held[0], slow = held[1];
     last_resort::Hold(slow);
     last_resort::Hold(answering);
@@ -58,14 +49,14 @@ TEST(LastResortTest, GivesBackEachHeldWindowWhoseThreadAnswersShownWhereItIs) {
     GetWindowRect(answering, &before);
 
     last_resort::GiveBackAll();
-    PumpUntil([&] { return IsWindowVisible(answering) != FALSE; });
+    WaitFor([&] { return IsWindowVisible(answering) != FALSE; });
     GetWindowRect(answering, &after);
     EXPECT_TRUE(GetAncestor(answering, GA_PARENT) == GetDesktopWindow() && IsWindowVisible(answering));
     EXPECT_TRUE(EqualRect(&before, &after)) << after.left << "," << after.top;
     EXPECT_EQ(GetAncestor(slow, GA_PARENT), frame) << "given back though its thread did not answer in time";
 
     SetEvent(stop);
-    PumpUntil([&] { return ended == 2; });
+    WaitFor([&] { return ended == 2; });
     for (std::thread& thread : threads) thread.join();
     CloseHandle(stop);
     DestroyWindow(frame);

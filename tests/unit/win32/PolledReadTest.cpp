@@ -1,10 +1,9 @@
 // The timer's polled read against real writers: a write of ours shows in the very next read; the platform's own
-// write, which moves no counter of ours, and another process's writes show within a short wait.
+// write, which moves no counter of ours, shows within a short wait (only the folder watch can tell of it).
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include "helpers/ProfileWriterProtocol.h"
-#include "platform/win32/kit/Handles.h"
 #include "platform/win32/kit/WinString.h"
 #include "settings/CodePage.h"
 #include "settings/FileSystem.h"
@@ -15,7 +14,7 @@ namespace {
 
 using namespace writer_protocol;
 
-TEST(PolledRead, SeesOurWriteAtOnceAndOtherWritersWithinAShortWait) {
+TEST(PolledRead, SeesOurWriteAtOnceAndAnotherWritersWithinAShortWait) {
     const std::string path = ::testing::TempDir() + "velmora-polled.ini";
     DeleteFileW(Widen(path).c_str());
     auto files = settings::MakeHostFileSystem(), ourFiles = settings::MakeHostFileSystem();
@@ -32,18 +31,6 @@ TEST(PolledRead, SeesOurWriteAtOnceAndOtherWritersWithinAShortWait) {
     EXPECT_EQ(poll(), 7);
     WritePrivateProfileStringW(Widen(kWriterSection).c_str(), L"K0", L"18", Widen(path).c_str());
     EXPECT_EQ(awaited(18), 18);
-
-    std::wstring command(MAX_PATH, L'\0');
-    command.resize(GetModuleFileNameW(nullptr, command.data(), MAX_PATH));
-    command = L"\"" + command.substr(0, command.rfind(L'\\')) + L"\\profile_writer.exe\" \"" + Widen(path) + L"\" 1000";
-    STARTUPINFOW startup{.cb = sizeof(STARTUPINFOW)};
-    PROCESS_INFORMATION started{};
-    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr, nullptr,
-                               &startup, &started));
-    const UniqueHandle writer(started.hProcess), thread(started.hThread);
-    EXPECT_GE(awaited(1000), 1000);
-    TerminateProcess(writer.Get(), 0);
-    WaitForSingleObject(writer.Get(), 5000);
 }
 
 }  // namespace
