@@ -58,6 +58,7 @@ TEST_F(ProfileDocumentTest, ReadsWhatThePlatformReads) {
     // clang-format on
     for (const auto& [file, section, key, expected] : cases)
         EXPECT_EQ(Parse(file).GetString(section, key), expected) << file;
+    EXPECT_NE(Parse("k=\x80").GetString("", "k"), "\x80") << "the first byte past ASCII is the code page's to read";
 }
 
 TEST_F(ProfileDocumentTest, ListsKeysSectionsAndEntries) {
