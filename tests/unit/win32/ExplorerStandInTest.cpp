@@ -86,7 +86,6 @@ TEST_F(ExplorerStandInTest, ListAndFolderTreeFollowTheUserAndAClosedWindowLeaves
     WaitFor([] { return false; }, 200);
     EXPECT_EQ(explorer_->FolderPath(), Root()) << "more than one folder up";
 
-    // The list, still in details, beside the folder tree.
     EXPECT_EQ(GetWindowLongPtrW(List(), GWL_STYLE) & LVS_TYPEMASK, LVS_REPORT);
     HWND tree = GetWindow(FindWindowExW(window_, nullptr, L"NamespaceTreeControl", nullptr), GW_CHILD);
     RECT treeRect{}, listRect{};

@@ -54,7 +54,6 @@ TEST(SubclassTest, TheHandlerRunsBeforeTheControlUntilRemovedOrDestroyed) {
     HWND edit =
         CreateWindowExW(0, L"EDIT", L"", WS_POPUP, 0, 0, 100, 20, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     Subclass hook;
-    // Swallows "x"; the rest goes on to the edit box.
     ASSERT_TRUE(hook.Install(edit, [&hook](UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
         return message == WM_CHAR && wParam == 'x' ? 0 : hook.Default(message, wParam, lParam);
     }));
