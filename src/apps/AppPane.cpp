@@ -81,9 +81,9 @@ void AppPane::OpenInPane(const std::string& path) {
     window.AddTab(Strip::Apps, base::FileTitle(path));
     window.SetTabTag(Strip::Apps, window.TabCount(Strip::Apps), std::to_string(captured.handle));
     tabs_.push_back(captured);
-    if (desktop_.trace) desktop_.trace->Step("tab");
+    platform::TraceStep(desktop_.trace, "tab");
     Fit();
-    if (desktop_.trace) desktop_.trace->Step("fitted");
+    platform::TraceStep(desktop_.trace, "fitted");
 }
 
 hosting::HostedWindow AppPane::StartAppWindow(const std::string& path) {
@@ -93,10 +93,7 @@ hosting::HostedWindow AppPane::StartAppWindow(const std::string& path) {
         bool& flag;
         ~Done() { flag = false; }
     } done{starting_};
-    platform::Trace* trace = desktop_.trace;
-    auto step = [trace](std::string_view what) {
-        if (trace) trace->Step(what);
-    };
+    const auto step = [trace = desktop_.trace](std::string_view what) { platform::TraceStep(trace, what); };
     step("pick");
 
     const std::optional<std::string> commandLine = LaunchCommandLine(path, desktop_.processes);
@@ -108,9 +105,9 @@ hosting::HostedWindow AppPane::StartAppWindow(const std::string& path) {
     step("process created");
     // A program that never gets ready for input still gets looked for once the wait runs out.
     desktop_.processes.WaitForInputIdle(*process, kInputIdleTimeoutMs);
-    if (trace) trace->Wait("input idle");
+    platform::TraceWait(desktop_.trace, "input idle");
     WaitMilliseconds(kSettleMs);
-    if (trace) trace->Wait("settle");
+    platform::TraceWait(desktop_.trace, "settle");
 
     const hosting::HostedWindow found = FindStartedWindow(process->ProcessId());
     step("window search");
@@ -215,9 +212,8 @@ void AppPane::OnTakeOut() {
 }
 
 void AppPane::OnTabDragged(int from, int gap) {
-    const int count = static_cast<int>(tabs_.size());
-    const int to = base::MovedTabPosition(from, gap);
-    if (from < 1 || from > count || to < 1 || to > count || to == from) return;
+    const int to = base::TabMoveTarget(from, gap, static_cast<int>(tabs_.size()));
+    if (to == 0) return;
     desktop_.window.MoveTab(Strip::Apps, from, to);
     const auto first = tabs_.begin();
     if (to < from) {

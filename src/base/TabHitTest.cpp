@@ -28,4 +28,9 @@ int TabGapAt(const std::vector<double>& tabWidths, double x) {
 
 int MovedTabPosition(int from, int gap) { return gap > from ? gap - 1 : gap; }
 
+int TabMoveTarget(int from, int gap, int count) {
+    const int to = MovedTabPosition(from, gap);
+    return from < 1 || from > count || to < 1 || to > count || to == from ? 0 : to;
+}
+
 }  // namespace velmora::base

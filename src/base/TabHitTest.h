@@ -17,5 +17,7 @@ int TabGapAt(const std::vector<double>& tabWidths, double x);
 // The position tab `from` takes when dropped into gap `gap` (both 1-based): the gaps on either side of it leave it
 // where it is.
 int MovedTabPosition(int from, int gap);
+// The same for a strip of `count` tabs; 0 when nothing moves (the tab stays, or either number names no tab or gap).
+int TabMoveTarget(int from, int gap, int count);
 
 }  // namespace velmora::base

@@ -32,6 +32,9 @@ constexpr std::int16_t kComputerFolder = 17;
 constexpr std::string_view kFolderTreeBar = "{EFA24E64-B078-11D0-89E4-00C04FC9E26E}";
 constexpr std::int32_t kDetailsView = 4;
 
+// A shell namespace path ("::{...}", or one ending in a class id) rather than a folder on disk.
+bool IsNamespacePath(std::string_view path) { return path.starts_with("::{") || path.ends_with('}'); }
+
 }  // namespace
 
 platform::NavigateTarget NavigationTarget(std::string_view path) {
@@ -81,7 +84,7 @@ WindowHandle FindFileList(platform::WindowManager& windows, WindowHandle explore
 
 bool IsTabPath(std::string_view path, settings::FileSystem& files) {
     if (path.empty()) return false;
-    if (path.back() == '}' || path.starts_with("::{")) return true;
+    if (IsNamespacePath(path)) return true;
     return files.DirectoryExists(std::string(path));
 }
 
@@ -108,7 +111,7 @@ bool ExplorerPane::Capture() {
 }
 
 void ExplorerPane::Mark(std::string_view step) const {
-    if (desktop_.trace) desktop_.trace->Step(step);
+    platform::TraceStep(desktop_.trace, step);
 }
 
 void ExplorerPane::PrepareExplorerWindow() {
@@ -276,9 +279,8 @@ void ExplorerPane::DoubleClick(double x) {
 }
 
 void ExplorerPane::Dragged(int from, int gap) {
-    const int to = base::MovedTabPosition(from, gap);
-    const int count = desktop_.window.TabCount(strip_);
-    if (from < 1 || from > count || to < 1 || to > count || to == from) return;
+    const int to = base::TabMoveTarget(from, gap, desktop_.window.TabCount(strip_));
+    if (to == 0) return;
     desktop_.window.MoveTab(strip_, from, to);
 }
 
@@ -286,7 +288,7 @@ std::string ExplorerPane::Tooltip(int tab) {
     platform::MainWindow& window = desktop_.window;
     const std::string path = window.TabTag(strip_, tab);
     // A namespace path says nothing to a user; the tab's caption is the folder's display name.
-    if (path.starts_with("::{") || path.ends_with('}')) return window.TabCaption(strip_, tab);
+    if (IsNamespacePath(path)) return window.TabCaption(strip_, tab);
     return path;
 }
 

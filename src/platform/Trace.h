@@ -14,4 +14,12 @@ public:
     virtual void Wait(std::string_view what) = 0;
 };
 
+// Marks a step or a wait on the trace, when one is asked for.
+inline void TraceStep(Trace* trace, std::string_view what) {
+    if (trace) trace->Step(what);
+}
+inline void TraceWait(Trace* trace, std::string_view what) {
+    if (trace) trace->Wait(what);
+}
+
 }  // namespace velmora::platform

@@ -61,7 +61,7 @@ ProfileStore::Loaded ProfileStore::Load(const std::string& path, bool polled) {
         missingPaths_.insert(path);
         return {missing_, ReadStatus::Missing, {}};
     }
-    if (auto gone = missingPaths_.find(path); gone != missingPaths_.end()) missingPaths_.erase(gone);
+    missingPaths_.erase(path);
     if (cached != cache_.end() && cached->second.stamp == *stamp) return {cached->second.document, ReadStatus::Read, {}};
 
     ReadResult read = files_.Read(path);

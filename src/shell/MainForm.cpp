@@ -68,11 +68,11 @@ void MainForm::OnLoad() {
     settingsReadable_ = status != settings::ReadStatus::Unreadable && status != settings::ReadStatus::TooLarge;
     if (!settingsReadable_) window.ShowMessage(std::string(kUnreadableText) + settings_.path(), desktop_.program.title);
     RestoreState();
-    if (desktop_.trace) desktop_.trace->Step("state restored");
+    platform::TraceStep(desktop_.trace, "state restored");
     if (!CaptureExplorer(0) || !CaptureExplorer(1)) return;
     // Last, so that no hotkey reaches a form that is still being set up.
     window.InstallHotkeyProcedure();
-    if (desktop_.trace) desktop_.trace->Step("load done");
+    platform::TraceStep(desktop_.trace, "load done");
 }
 
 void MainForm::RestoreState() {
