@@ -21,19 +21,8 @@
 #include "platform/win32/kit/Com.h"
 #include "platform/win32/kit/DllSearch.h"
 #include "platform/win32/kit/ProgramFolder.h"
-#include "platform/win32/kit/WinString.h"
 #include "settings/ProfileStore.h"
 #include "shell/MainForm.h"
-
-namespace {
-
-std::string SystemFolder() {
-    wchar_t folder[MAX_PATH] = {};
-    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
-    return length > 0 && length < MAX_PATH ? velmora::win32::Narrow(std::wstring_view(folder, length)) : std::string();
-}
-
-}  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     using namespace velmora;
@@ -65,7 +54,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     win32::Win32Clock clock;
     auto files = settings::MakeHostFileSystem();
     auto codePage = settings::MakeHostCodePage();
-    platform::ProgramInfo program{win32::ProgramFolder(), "Velmora", SystemFolder(), VELMORA_VERSION_MAJOR,
+    platform::ProgramInfo program{win32::ProgramFolder(), "Velmora", win32::SystemFolder(), VELMORA_VERSION_MAJOR,
                                   VELMORA_VERSION_MINOR, VELMORA_VERSION_PATCH};
     platform::Desktop desktop{window,    windows, explorers, processes, shell,
                               clipboard, clock,   *files,    *codePage, program};

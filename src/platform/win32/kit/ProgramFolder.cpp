@@ -21,4 +21,10 @@ std::string ProgramFolder() {
     return slash == std::wstring::npos ? std::string() : Narrow(std::wstring_view(path).substr(0, slash));
 }
 
+std::string SystemFolder() {
+    wchar_t folder[MAX_PATH] = {};
+    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? Narrow(std::wstring_view(folder, length)) : std::string();
+}
+
 }  // namespace velmora::win32

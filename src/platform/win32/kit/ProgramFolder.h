@@ -8,5 +8,7 @@ namespace velmora::win32 {
 // without a trailing backslash; empty when the module's path cannot be read
 // or has no folder part.
 std::string ProgramFolder();
+// The system's own programs (control.exe), without a trailing backslash; empty when it cannot be read.
+std::string SystemFolder();
 
 }  // namespace velmora::win32
