@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "helpers/ProfileWriterProtocol.h"
+#include "helpers/WaitFor.h"
 #include "platform/win32/kit/WinString.h"
 #include "settings/CodePage.h"
 #include "settings/FileSystem.h"
@@ -12,25 +12,18 @@
 namespace velmora::win32 {
 namespace {
 
-using namespace writer_protocol;
-
 TEST(PolledRead, SeesOurWriteAtOnceAndAnotherWritersWithinAShortWait) {
     const std::string path = ::testing::TempDir() + "velmora-polled.ini";
     DeleteFileW(Widen(path).c_str());
     auto files = settings::MakeHostFileSystem(), ourFiles = settings::MakeHostFileSystem();
     auto codePage = settings::MakeHostCodePage();
     settings::ProfileStore reader(*files, *codePage), ours(*ourFiles, *codePage);
-    const auto poll = [&] { return reader.PollInt(path, kWriterSection, WriterKey(0), -1); };
-    const auto awaited = [&](int wanted) {  // polled for up to about five seconds
-        int value = poll();
-        for (int i = 0; i < 250 && value < wanted; ++i, Sleep(20)) value = poll();
-        return value;
-    };
+    const auto poll = [&] { return reader.PollInt(path, "Velmora", "Grid", -1); };
     EXPECT_EQ(poll(), -1);
-    ASSERT_TRUE(ours.WriteString(path, kWriterSection, WriterKey(0), "7"));
+    ASSERT_TRUE(ours.WriteString(path, "Velmora", "Grid", "7"));
     EXPECT_EQ(poll(), 7);
-    WritePrivateProfileStringW(Widen(kWriterSection).c_str(), L"K0", L"18", Widen(path).c_str());
-    EXPECT_EQ(awaited(18), 18);
+    WritePrivateProfileStringW(L"Velmora", L"Grid", L"18", Widen(path).c_str());
+    EXPECT_TRUE(WaitFor([&] { return poll() == 18; }, 5000));
 }
 
 }  // namespace
