@@ -46,15 +46,8 @@ void Report(const char* phase, std::vector<double> samples) {
 }  // namespace
 
 int main() {
-    wchar_t own[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, own, MAX_PATH);
-    const std::wstring bin = FolderOf(FolderOf(own));
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    const std::wstring folder =
-        std::wstring(temp) + L"velmora-responsiveness-bench-" + std::to_wstring(GetCurrentProcessId());
-    RemoveFolder(folder);
-    CreateDirectoryW(folder.c_str(), nullptr);
+    const std::wstring bin = BinFolder();
+    const std::wstring folder = FreshFolder(L"velmora-responsiveness-bench");
     const std::wstring velmora = folder + L"\\Velmora.exe";
     const std::wstring fixture = folder + L"\\fixture_hung_late.exe";
     if (!CopyFileW((bin + L"\\Velmora.exe").c_str(), velmora.c_str(), FALSE) ||
@@ -62,30 +55,13 @@ int main() {
         std::printf("cannot copy Velmora.exe and fixture_app.exe from %ls\n", bin.c_str());
         return 1;
     }
-    // The temporary folder's path is plain ASCII here, so it needs no conversion to the ANSI code page.
-    std::string settings = "[setting]\r\nViewApl=-1\r\n[App]\r\nLate=";
-    for (wchar_t c : fixture) settings += static_cast<char>(c);
-    settings += "\r\n";
-    HANDLE file =
-        CreateFileW((folder + L"\\setting.ini").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    WriteFile(file, settings.data(), static_cast<DWORD>(settings.size()), &written, nullptr);
-    CloseHandle(file);
-
-    std::wstring commandLine = L"\"" + velmora + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(velmora.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                        &startup, &process)) {
+    WriteBytes(folder + L"\\setting.ini", "[setting]\r\nViewApl=-1\r\n[App]\r\nLate=" + Ascii(fixture) + "\r\n");
+    const Started started = Start(velmora, L"", folder);
+    if (!started) {
         std::printf("cannot start Velmora.exe\n");
         return 1;
     }
-    HWND main = nullptr;
-    for (const DWORD began = GetTickCount(); (main = WindowOf(ids::kMainWindowClass, process.dwProcessId)) == nullptr;) {
-        if (GetTickCount() - began > kTimeoutMs) break;
-        Sleep(10);
-    }
+    HWND main = WaitForWindow(ids::kMainWindowClass, started);
 
     // The pick, as the combo box reports it; then the fixture's window inside the application pane.
     HWND hosted = nullptr;
@@ -103,7 +79,7 @@ int main() {
     }
     if (main == nullptr || hosted == nullptr) {
         std::printf("no main window, or the fixture's window was not captured\n");
-        TerminateProcess(process.hProcess, 1);
+        TerminateProcess(started.process, 1);
         return 1;
     }
 
@@ -135,8 +111,7 @@ int main() {
     resizing = false;
     resizer.join();
 
-    PostMessageW(main, WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(process.hProcess, kTimeoutMs) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
+    Close(started, main);
     DWORD id = 0;
     GetWindowThreadProcessId(hosted, &id);
     if (HANDLE program = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id)) {
@@ -144,8 +119,6 @@ int main() {
         WaitForSingleObject(program, 5000);
         CloseHandle(program);
     }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
     Sleep(500);
     RemoveFolder(folder);
 
