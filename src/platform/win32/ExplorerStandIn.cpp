@@ -602,10 +602,8 @@ LRESULT CALLBACK StandIn::ChainProc(HWND window, UINT message, WPARAM wParam, LP
 // on every message, and under Wine each read is a round trip to the server, three for every message the list gets
 // (Velmora's timer asks each list for its style twice a second). A list whose user data is taken is left alone.
 void StandIn::HookList(HWND list) {
-    if (GetWindowLongPtrW(list, GWLP_USERDATA) != 0 ||
-        GetWindowLongPtrW(list, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&ListProc)) {
-        return;
-    }
+    // Hooked once already, its user data holds the procedure before ours.
+    if (GetWindowLongPtrW(list, GWLP_USERDATA) != 0) return;
     SetWindowLongPtrW(list, GWLP_USERDATA, GetWindowLongPtrW(list, GWLP_WNDPROC));
     SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ListProc));
 }

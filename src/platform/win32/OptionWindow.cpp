@@ -68,6 +68,8 @@ controls::PropertyBag PositionFieldProperties() {
     return bag;
 }
 
+option::TwipsPerPixel ScaleAt(WindowDpi dpi) { return {dpi.TwipsPerPixelX(), dpi.TwipsPerPixelY()}; }
+
 }  // namespace
 
 OptionWindow::OptionWindow(settings::ProfileStore& store, std::string programFolder, bool takeDrops)
@@ -280,7 +282,7 @@ void OptionWindow::OnDpiChanged(WPARAM dpi, const RECT& suggested) {
     layout_->Rescale();
     launcher_->SizeColumns(layout_->TwipsPerPixelX());
     // The new DPI as the message gives it: the window's own may still say the old one while the message runs.
-    if (LOWORD(dpi) > 0 && HIWORD(dpi) > 0) ShowPositionsAt({1440.0 / LOWORD(dpi), 1440.0 / HIWORD(dpi)});
+    if (LOWORD(dpi) > 0 && HIWORD(dpi) > 0) ShowPositionsAt(ScaleAt({LOWORD(dpi), HIWORD(dpi)}));
 }
 
 void OptionWindow::ShowPositionsAt(option::TwipsPerPixel scale) {
@@ -303,13 +305,8 @@ void OptionWindow::OnDestroy() {
 
 // ---- Loading and saving ----
 
-option::TwipsPerPixel OptionWindow::CurrentScale() const {
-    const WindowDpi dpi = DpiOfWindow(Hwnd());
-    return option::TwipsPerPixel{dpi.TwipsPerPixelX(), dpi.TwipsPerPixelY()};
-}
-
 void OptionWindow::LoadSettings() {
-    scale_ = CurrentScale();
+    scale_ = ScaleAt(DpiOfWindow(Hwnd()));
     const option::OptionState state = option::LoadSettings(store_, programFolder_, scale_);
     // Said once the form is on the screen, over it: the form shows the defaults and will not write over the file.
     const settings::ReadStatus status = store_.Status(settings::SettingsPathFor(programFolder_));

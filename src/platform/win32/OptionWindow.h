@@ -48,8 +48,6 @@ private:
     void AddHotkeyRow(double left, double top, int label, int pane);
     void Place();
 
-    // The scale of the monitor the window is on now.
-    option::TwipsPerPixel CurrentScale() const;
     void LoadSettings();
     // The position fields again at another scale, showing the twips they stood for.
     void ShowPositionsAt(option::TwipsPerPixel scale);

@@ -9,16 +9,10 @@
 namespace velmora::win32 {
 namespace {
 
-// The handles of a started process, closed unless taken.
-struct Started {
-    bool ok = false;
-    UniqueHandle process;
-    UniqueHandle thread;
-    DWORD processId = 0;
-};
-
-// CreateProcessW may write into the command line, so it gets its own copy.
-Started CreateWithShowCommand(const wchar_t* application, std::wstring commandLine, int showCommand) {
+// CreateProcessW may write into the command line, so it gets its own copy. The thread's handle is of no use to us
+// and is closed at once.
+std::unique_ptr<Win32RunningProcess> CreateWithShowCommand(const wchar_t* application, std::wstring commandLine,
+                                                           int showCommand) {
     std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
     buffer.push_back(L'\0');
     STARTUPINFOW startup{};
@@ -26,14 +20,11 @@ Started CreateWithShowCommand(const wchar_t* application, std::wstring commandLi
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = static_cast<WORD>(showCommand);
     PROCESS_INFORMATION info{};
-    Started started;
-    started.ok =
-        CreateProcessW(application, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info) != 0;
-    if (!started.ok) return started;
-    started.process.Reset(info.hProcess);
-    started.thread.Reset(info.hThread);
-    started.processId = info.dwProcessId;
-    return started;
+    if (!CreateProcessW(application, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+        return nullptr;
+    }
+    const UniqueHandle thread(info.hThread);
+    return std::make_unique<Win32RunningProcess>(UniqueHandle(info.hProcess), info.dwProcessId);
 }
 
 }  // namespace
@@ -41,9 +32,7 @@ Started CreateWithShowCommand(const wchar_t* application, std::wstring commandLi
 bool Win32RunningProcess::HasExited() { return WaitForSingleObject(process_.Get(), 0) != WAIT_TIMEOUT; }
 
 std::unique_ptr<platform::RunningProcess> Win32Processes::Start(const std::string& commandLine, int showCommand) {
-    Started started = CreateWithShowCommand(nullptr, Widen(commandLine), showCommand);
-    if (!started.ok) return nullptr;
-    return std::make_unique<Win32RunningProcess>(std::move(started.process), started.processId);
+    return CreateWithShowCommand(nullptr, Widen(commandLine), showCommand);
 }
 
 bool Win32Processes::WaitForInputIdle(platform::RunningProcess& process, std::uint32_t timeoutMs) {
@@ -62,9 +51,7 @@ std::optional<std::string> Win32Processes::AssociatedProgram(const std::string& 
 
 std::unique_ptr<platform::RunningProcess> Win32Processes::Launch(const std::string& path) {
     const std::wstring program = Widen(path);
-    Started started = CreateWithShowCommand(program.c_str(), L"\"" + program + L"\"", SW_SHOWNORMAL);
-    if (!started.ok) return nullptr;
-    return std::make_unique<Win32RunningProcess>(std::move(started.process), started.processId);
+    return CreateWithShowCommand(program.c_str(), L"\"" + program + L"\"", SW_SHOWNORMAL);
 }
 
 }  // namespace velmora::win32
