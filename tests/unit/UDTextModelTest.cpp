@@ -96,9 +96,10 @@ TEST_F(UDTextModelTest, SettersTakeOnlyWhatTheyMayAndLockedColoursAndFontGoToThe
     model_.SetMax(150);
     model_.SetMin(-5);
     model_.SetIncrement(-2.5);
-    model_.SetInterval1(1);
-    model_.SetInterval2(4999);
-    model_.SetInterval2(1);  // both edges taken, each announced
+    for (std::int32_t ms : {4999, 1}) {  // both edges taken, each announced
+        model_.SetInterval1(ms);
+        model_.SetInterval2(ms);
+    }
     model_.SetLocked(true);
     model_.SetForeColor(0x0000FF);
     EXPECT_EQ(Numbers(), "150 -5 -2.5 0 1 1 locked ff ffffff");
@@ -110,8 +111,8 @@ TEST_F(UDTextModelTest, SettersTakeOnlyWhatTheyMayAndLockedColoursAndFontGoToThe
     model_.SetEnabled(false);
     EXPECT_EQ(Timers(), "off 1;off 0;off 2000;");  // no release may come
     EXPECT_EQ(Numbers(), "150 -5 -2.5 -2.5 1 1 locked disabled ff ff00");
-    EXPECT_EQ(notified_, (std::vector<std::string>{"Max", "Min", "Increment", "Interval1", "Interval2", "Interval2",
-                                                   "Locked", "ForeColor", "BackColor", "Font", "Enabled"}));
+    EXPECT_EQ(notified_, (std::vector<std::string>{"Max", "Min", "Increment", "Interval1", "Interval2", "Interval1",
+                                                   "Interval2", "Locked", "ForeColor", "BackColor", "Font", "Enabled"}));
     Type("42");  // the box stays editable
     EXPECT_EQ(model_.Value(), 42);
 }
@@ -240,6 +241,7 @@ TEST_F(UDTextModelTest, ReadsByNameWithoutCaseAndWithoutTheSettersChecks) {
         bag.Write(name, value);
     // clang-format on
     model_.ReadProperties(bag);
+    EXPECT_NE(bag.Find("MAX"), nullptr);  // the case of the name asked for does not count either
     EXPECT_EQ(Numbers(), "50 -200 2 -500 -2147483648 36 locked disabled 123456 c0c0");
     EXPECT_EQ(font_, (UDFont{"Arial", 10}));
     EXPECT_FALSE(model_.ForceNumeric());

@@ -60,12 +60,12 @@ TEST(TabCodecTest, JoinsCaptionAndPathByBarsAndReadsBackSkippingWhatIsNoEntry) {
 }
 
 TEST(TextCodecTest, WellFormedUtf8AndUtf16AtTheirEdges) {
-    // Overlong forms, surrogates and values beyond U+10FFFF are not well formed; U+0080 and U+10FFFF are.
+    // Overlong forms, surrogates and values beyond U+10FFFF are not well formed; U+0080, U+0800 and U+10FFFF are.
     // clang-format off
     const std::pair<const char*, bool> utf8[] = {
         {"\xF4\x8F\xBF\xBF", true}, {"\xF4\x90\x80\x80", false}, {"\xED\x9F\xBF", true}, {"\xED\xA0\x80", false},
         {"\xC2\x80", true}, {"\xEE\x80\x80", true}, {"\xC1\xBF", false}, {"\xE0\x9F\xBF", false}, {"\xE2\x82", false},
-        {"\x80", false}};
+        {"\x80", false}, {"\xE0\xA0\x80", true}};
     // clang-format on
     for (const auto& [text, wellFormed] : utf8) EXPECT_EQ(IsUtf8(text), wellFormed) << text;
     EXPECT_EQ(PatchUtf8("a\xFF" "b"), "a\xEF\xBF\xBD" "b");
