@@ -89,6 +89,21 @@ inline std::string Ascii(const std::wstring& text) {
     return out;
 }
 
+// A fresh folder holding Velmora.exe and the fixture program copied under `fixtureName`, with a setting.ini whose
+// launcher entry `entry` names the fixture after `settings`; the fixture's path, empty (and said) when a copy failed.
+inline std::wstring VelmoraWithFixture(const std::wstring& folder, const wchar_t* fixtureName, const char* entry,
+                                       const std::string& settings = "") {
+    const std::wstring bin = BinFolder();
+    const std::wstring fixture = folder + L"\\" + fixtureName;
+    if (!CopyFileW((bin + L"\\Velmora.exe").c_str(), (folder + L"\\Velmora.exe").c_str(), FALSE) ||
+        !CopyFileW((bin + L"\\fixtures\\fixture_app.exe").c_str(), fixture.c_str(), FALSE)) {
+        std::printf("cannot copy Velmora.exe and fixtures\\fixture_app.exe from %ls\n", bin.c_str());
+        return {};
+    }
+    WriteBytes(folder + L"\\setting.ini", settings + "[App]\r\n" + entry + "=" + Ascii(fixture) + "\r\n");
+    return fixture;
+}
+
 // A started program; its thread handle is closed at once.
 struct Started {
     HANDLE process = nullptr;

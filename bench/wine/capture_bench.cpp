@@ -90,16 +90,10 @@ std::vector<Pick> PicksOf(const std::vector<Mark>& marks) {
 
 int main(int argc, char** argv) {
     const bool each = argc > 1 && std::string(argv[1]) == "--each";
-    const std::wstring bin = BinFolder();
     const std::wstring folder = FreshFolder(L"velmora-capture-bench");
     const std::wstring velmora = folder + L"\\Velmora.exe";
-    const std::wstring fixture = folder + L"\\fixture_normal.exe";
-    if (!CopyFileW((bin + L"\\Velmora.exe").c_str(), velmora.c_str(), FALSE) ||
-        !CopyFileW((bin + L"\\fixtures\\fixture_app.exe").c_str(), fixture.c_str(), FALSE)) {
-        std::printf("cannot copy Velmora.exe and fixtures\\fixture_app.exe from %ls\n", bin.c_str());
-        return 1;
-    }
-    WriteBytes(folder + L"\\setting.ini", "[App]\r\nNormal=" + Ascii(fixture) + "\r\n");
+    const std::wstring fixture = VelmoraWithFixture(folder, L"fixture_normal.exe", "Normal");
+    if (fixture.empty()) return 1;
 
     // Velmora inherits the variable; the fixtures it starts inherit it too, and ignore it.
     SetEnvironmentVariableW(L"VELMORA_TRACE", L"1");

@@ -46,16 +46,9 @@ void Report(const char* phase, std::vector<double> samples) {
 }  // namespace
 
 int main() {
-    const std::wstring bin = BinFolder();
     const std::wstring folder = FreshFolder(L"velmora-responsiveness-bench");
     const std::wstring velmora = folder + L"\\Velmora.exe";
-    const std::wstring fixture = folder + L"\\fixture_hung_late.exe";
-    if (!CopyFileW((bin + L"\\Velmora.exe").c_str(), velmora.c_str(), FALSE) ||
-        !CopyFileW((bin + L"\\fixtures\\fixture_app.exe").c_str(), fixture.c_str(), FALSE)) {
-        std::printf("cannot copy Velmora.exe and fixture_app.exe from %ls\n", bin.c_str());
-        return 1;
-    }
-    WriteBytes(folder + L"\\setting.ini", "[setting]\r\nViewApl=-1\r\n[App]\r\nLate=" + Ascii(fixture) + "\r\n");
+    if (VelmoraWithFixture(folder, L"fixture_hung_late.exe", "Late", "[setting]\r\nViewApl=-1\r\n").empty()) return 1;
     const Started started = Start(velmora, L"", folder);
     if (!started) {
         std::printf("cannot start Velmora.exe\n");
