@@ -73,7 +73,6 @@ Win32MainWindow::Win32MainWindow(HINSTANCE instance, MainWindowOptions options) 
 
     CreateControls(instance);
     ApplyFont();
-    RegisterDropTargets();
     // Timer1 runs from the moment the window exists until it is gone.
     SetTimer(Hwnd(), ids::kTimer1, 500, nullptr);
 }
@@ -95,6 +94,7 @@ void Win32MainWindow::CreateControls(HINSTANCE instance) {
         const ControlSpec& design = kControls[i];
         controls_[i] = CreateControl(i, design.parent < 0 ? Hwnd() : controls_[static_cast<size_t>(design.parent)]);
         rects_[i] = design.design;
+        placed_[i] = kNotPlaced;
         ApplyPlacement(i);
     }
     // The tab strips and the combo box lie over the top of their host area, and
@@ -263,7 +263,15 @@ void Win32MainWindow::ApplyPlacement(size_t index) {
     const int width = std::max(0, base::TwipsToPixels(rect.width, tppX));
     int height = std::max(0, base::TwipsToPixels(rect.height, tppY));
     if (kControls[index].control == Control::CboApp) height += LauncherCombo::ListHeight(Dpi().y);
-    MoveWindow(control, base::TwipsToPixels(rect.left, tppX), base::TwipsToPixels(rect.top, tppY), width, height, TRUE);
+    const int left = base::TwipsToPixels(rect.left, tppX);
+    const int top = base::TwipsToPixels(rect.top, tppY);
+    // One command lays the form out several times over (each frame that changes size lays it out again), mostly to
+    // the same places: a control already there is not moved again, which under Wine costs round trips and a repaint.
+    // Only this form moves its controls, so the last placement it made is where each one is.
+    RECT& placed = placed_[index];
+    if (placed.left == left && placed.top == top && placed.right == width && placed.bottom == height) return;
+    placed = {left, top, width, height};
+    MoveWindow(control, left, top, width, height, TRUE);
 }
 
 void Win32MainWindow::Place(platform::Control control, const TwipsRect& rect) {
@@ -318,6 +326,8 @@ bool Win32MainWindow::LoadAndShow() {
     if (pendingState_ == platform::WindowState::Minimized) command = SW_SHOWMINNOACTIVE;
     shown_ = true;
     ShowWindow(Hwnd(), command);
+    // Nothing can be dropped on a window that is not on screen yet, and the registration costs the start time.
+    RegisterDropTargets();
     UpdateWindow(Hwnd());
     return true;
 }
@@ -513,8 +523,12 @@ void Win32MainWindow::OnDpiChanged(const RECT& suggested) {
     SetWindowPos(Hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     ApplyFont();
-    // Twips stay; their pixels change. Parents first, so children land in the right place.
-    for (size_t i = 0; i < kControlCount; ++i) ApplyPlacement(i);
+    // Twips stay; their pixels change. Parents first, so children land in the right place. Every control is
+    // placed again, wherever it was last put: the system may have moved it along with the window.
+    for (size_t i = 0; i < kControlCount; ++i) {
+        placed_[i] = kNotPlaced;
+        ApplyPlacement(i);
+    }
     if (EventsOn()) events_->OnDpiChanged();
 }
 

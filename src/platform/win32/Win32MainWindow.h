@@ -142,6 +142,10 @@ private:
     platform::MainWindowEvents* events_ = nullptr;
     std::array<HWND, kControlCount> controls_{};
     std::array<base::TwipsRect, kControlCount> rects_{};
+    // Pixels, as last given to each control (right and bottom: the size). No placement gives a negative size, so
+    // the next one after kNotPlaced always moves the control.
+    static constexpr RECT kNotPlaced{0, 0, -1, -1};
+    std::array<RECT, kControlCount> placed_{};
     std::array<std::unique_ptr<Panel>, 3> frames_;     // picFrame(0..2)
     std::array<std::unique_ptr<Panel>, 3> hostAreas_;  // frameApp(0..2)
     std::array<std::unique_ptr<SplitBar>, 2> bars_;
