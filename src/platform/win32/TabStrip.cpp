@@ -49,10 +49,17 @@ TabStrip::TabStrip(HWND parent, int id, bool visible, Events events)
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     // The insertion mark is the strip's sibling, above it, not its child: the control paints over its children.
     mark_ = CreateMark(parent, instance);
+    hook_.Install(window_, this, &TabStrip::OnMessage);
+}
+
+// Made when the mouse first comes over the strip, not with it: a top-level window costs Velmora's start time under
+// Wine, and a strip the mouse never visits needs no tip.
+void TabStrip::MakeTooltip() {
     // Paths hold "&" and tabs, which a tooltip would take for a mnemonic or the end of the text.
-    tooltip_ =
-        CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, instance, nullptr);
+    tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(tooltip_, WM_SETFONT, SendMessageW(window_, WM_GETFONT, 0, 0), FALSE);
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof(tool);
     tool.hwnd = window_;
@@ -61,7 +68,6 @@ TabStrip::TabStrip(HWND parent, int id, bool visible, Events events)
     tool.uFlags = TTF_TRANSPARENT;
     tool.lpszText = LPSTR_TEXTCALLBACKW;
     SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-    hook_.Install(window_, this, &TabStrip::OnMessage);
 }
 
 void TabStrip::OnNotify(const NMHDR& header) {
@@ -73,6 +79,7 @@ LRESULT TabStrip::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     // The tooltip learns of the mouse from here (the wheel's message, beyond these, has screen coordinates), but not
     // while the left button holds a tab: no tip is to come up over a drag.
     if (message >= WM_MOUSEMOVE && message <= WM_MBUTTONDBLCLK && !press_) {
+        if (!tooltip_) MakeTooltip();
         if (message == WM_MOUSEMOVE) TrackHover(at);
         MSG relayed{window_, message, wParam, lParam, 0, {}};
         SendMessageW(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
@@ -121,7 +128,7 @@ LRESULT TabStrip::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         case WM_SETFONT:
-            SendMessageW(tooltip_, WM_SETFONT, wParam, lParam);
+            if (tooltip_) SendMessageW(tooltip_, WM_SETFONT, wParam, lParam);
             break;
         default:
             break;
@@ -212,7 +219,7 @@ void TabStrip::TrackHover(POINT at) {
 void TabStrip::Changed() {
     ++changes_;
     hoverTab_ = -1;
-    SendMessageW(tooltip_, TTM_POP, 0, 0);
+    if (tooltip_) SendMessageW(tooltip_, TTM_POP, 0, 0);
 }
 
 int TabStrip::TabAt(POINT at) const {

@@ -79,6 +79,7 @@ private:
     int TabAt(POINT at) const;  // 1-based; 0 for none
     RECT ItemRect(int tab) const;
     // The tooltip's one tool covers the tab under the pointer, so that moving to another tab shows that tab's text.
+    void MakeTooltip();
     void TrackHover(POINT at);
     void Changed();
 
