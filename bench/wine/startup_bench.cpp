@@ -115,7 +115,7 @@ int main(int argc, char** argv) {
     }
     std::printf("start to window, %d runs each, taken in turn:\n", runs);
     PrintSummary("empty program, window shown", empty);
-    PrintSummary("Velmora, main window and controls made", created);
+    PrintSummary("Velmora, main window made (still hidden)", created);
     PrintSummary("Velmora, shown with both Explorer panes", shown);
     const double base = Summarise(empty).median;
     std::printf("  ratios of the medians to the empty program: %.2f (made), %.2f (shown)\n",
