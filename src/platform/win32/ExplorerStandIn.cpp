@@ -46,6 +46,7 @@ constexpr UINT kGetShellBrowser = WM_USER + 7;
 // destroys the view (and its list) when it navigates.
 constexpr UINT kBrowseToTreeSelection = WM_APP + 1;
 constexpr UINT kBrowseToParent = WM_APP + 2;
+constexpr UINT kBuildTree = WM_APP + 3;
 
 constexpr UINT kFolderFlags = FWF_NOCLIENTEDGE;
 
@@ -289,6 +290,7 @@ private:
     DWORD browserCookie_ = 0;
     DWORD treeCookie_ = 0;
     bool treeShown_ = false;
+    bool treePending_ = false;  // a kBuildTree is on its way
     bool navigationFailed_ = false;
     bool viewHadFocus_ = false;
 
@@ -407,8 +409,15 @@ bool StandIn::ShowBrowserBar(std::string_view classId, bool show) {
     GUID bar{};
     const std::wstring text = Widen(classId);
     if (FAILED(CLSIDFromString(text.c_str(), &bar)) || !IsEqualGUID(bar, kFolderTreeBar)) return false;
-    if (show && !CreateTree()) return false;
     treeShown_ = show;
+    // The shell's tree costs each pane about 15 ms to make and more to paint the first time, all before the window
+    // this one is captured into shows: it is made at the next message instead, and the browser has the width until
+    // then. Made at once only when the message cannot be posted.
+    if (show && !tree_ && !treePending_) treePending_ = PostMessageW(frame_, kBuildTree, 0, 0) != FALSE;
+    if (show && !tree_ && !treePending_ && !CreateTree()) {
+        treeShown_ = false;
+        return false;
+    }
     if (treeWindow_) ShowWindow(treeWindow_, show ? SW_SHOWNA : SW_HIDE);
     LayoutFrame();
     FollowInTree();
@@ -552,6 +561,23 @@ LRESULT CALLBACK StandIn::FrameProc(HWND window, UINT message, WPARAM wParam, LP
             if (target && !SameFolder(target.get(), self->current_.get())) self->BrowseTo(target.get());
             return 0;
         }
+        case kBuildTree:
+            self->treePending_ = false;
+            // Hidden again meanwhile, or not to be had: the browser keeps the width.
+            if (!self->treeShown_ || self->tree_) return 0;
+            if (!self->CreateTree()) {
+                self->treeShown_ = false;
+                return 0;
+            }
+            ShowWindow(self->treeWindow_, SW_SHOWNA);
+            self->LayoutFrame();
+            self->FollowInTree();
+            // Made inside the pane, the tree is narrow: bringing the folder shown into view scrolls it sideways, off
+            // the expand buttons and icons of its first levels. (Wine's tree view takes no SB_LEFT.)
+            if (HWND view = FindWindowExW(self->treeWindow_, nullptr, WC_TREEVIEWW, nullptr)) {
+                SendMessageW(view, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0), 0);
+            }
+            return 0;
         case kBrowseToParent:
             if (self->browser_) self->browser_->BrowseToIDList(nullptr, SBSP_PARENT);
             return 0;
