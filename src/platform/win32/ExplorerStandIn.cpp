@@ -266,6 +266,7 @@ private:
     HWND CreateChainWindow(const wchar_t* className, HWND parent);
     bool CreateBrowser();
     bool CreateTree();
+    bool MakeTree();
     void LayoutFrame();
     void LayoutBrowser();
     bool BrowseTo(PCIDLIST_ABSOLUTE folder);
@@ -410,17 +411,34 @@ bool StandIn::ShowBrowserBar(std::string_view classId, bool show) {
     const std::wstring text = Widen(classId);
     if (FAILED(CLSIDFromString(text.c_str(), &bar)) || !IsEqualGUID(bar, kFolderTreeBar)) return false;
     treeShown_ = show;
-    // The shell's tree costs each pane about 15 ms to make and more to paint the first time, all before the window
-    // this one is captured into shows: it is made at the next message instead, and the browser has the width until
-    // then. Made at once only when the message cannot be posted.
-    if (show && !tree_ && !treePending_) treePending_ = PostMessageW(frame_, kBuildTree, 0, 0) != FALSE;
-    if (show && !tree_ && !treePending_ && !CreateTree()) {
-        treeShown_ = false;
-        return false;
+    if (show && !tree_) {
+        // The shell's tree costs each pane about 15 ms to make and more to paint the first time, all before the
+        // window this one is captured into shows: it is made at the next message instead, and the browser has the
+        // width until then. Made at once only when the message cannot be posted.
+        if (!treePending_) treePending_ = PostMessageW(frame_, kBuildTree, 0, 0) != FALSE;
+        if (!treePending_) return MakeTree();
     }
     if (treeWindow_) ShowWindow(treeWindow_, show ? SW_SHOWNA : SW_HIDE);
     LayoutFrame();
     FollowInTree();
+    return true;
+}
+
+// The tree made and shown beside the browser, following the folder shown; false when it cannot be had, and the
+// browser keeps the width.
+bool StandIn::MakeTree() {
+    if (!CreateTree()) {
+        treeShown_ = false;
+        return false;
+    }
+    ShowWindow(treeWindow_, SW_SHOWNA);
+    LayoutFrame();
+    FollowInTree();
+    // Made inside the pane, the tree is narrow: bringing the folder shown into view scrolls it sideways, off the
+    // expand buttons and icons of its first levels. (Wine's tree view takes no SB_LEFT.)
+    if (HWND view = FindWindowExW(treeWindow_, nullptr, WC_TREEVIEWW, nullptr)) {
+        SendMessageW(view, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0), 0);
+    }
     return true;
 }
 
@@ -563,20 +581,8 @@ LRESULT CALLBACK StandIn::FrameProc(HWND window, UINT message, WPARAM wParam, LP
         }
         case kBuildTree:
             self->treePending_ = false;
-            // Hidden again meanwhile, or not to be had: the browser keeps the width.
-            if (!self->treeShown_ || self->tree_) return 0;
-            if (!self->CreateTree()) {
-                self->treeShown_ = false;
-                return 0;
-            }
-            ShowWindow(self->treeWindow_, SW_SHOWNA);
-            self->LayoutFrame();
-            self->FollowInTree();
-            // Made inside the pane, the tree is narrow: bringing the folder shown into view scrolls it sideways, off
-            // the expand buttons and icons of its first levels. (Wine's tree view takes no SB_LEFT.)
-            if (HWND view = FindWindowExW(self->treeWindow_, nullptr, WC_TREEVIEWW, nullptr)) {
-                SendMessageW(view, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0), 0);
-            }
+            // Hidden again meanwhile, the tree waits for the next request.
+            if (self->treeShown_ && !self->tree_) self->MakeTree();
             return 0;
         case kBrowseToParent:
             if (self->browser_) self->browser_->BrowseToIDList(nullptr, SBSP_PARENT);

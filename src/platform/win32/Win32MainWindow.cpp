@@ -90,11 +90,11 @@ Win32MainWindow::~Win32MainWindow() {
 void Win32MainWindow::CreateControls(HINSTANCE instance) {
     Panel::RegisterWindowClasses(instance);
     SplitBar::RegisterWindowClass(instance);
+    placed_.fill(kNotPlaced);
     for (size_t i = 0; i < kControlCount; ++i) {
         const ControlSpec& design = kControls[i];
         controls_[i] = CreateControl(i, design.parent < 0 ? Hwnd() : controls_[static_cast<size_t>(design.parent)]);
         rects_[i] = design.design;
-        placed_[i] = kNotPlaced;
         ApplyPlacement(i);
     }
     // The tab strips and the combo box lie over the top of their host area, and
@@ -525,10 +525,8 @@ void Win32MainWindow::OnDpiChanged(const RECT& suggested) {
     ApplyFont();
     // Twips stay; their pixels change. Parents first, so children land in the right place. Every control is
     // placed again, wherever it was last put: the system may have moved it along with the window.
-    for (size_t i = 0; i < kControlCount; ++i) {
-        placed_[i] = kNotPlaced;
-        ApplyPlacement(i);
-    }
+    placed_.fill(kNotPlaced);
+    for (size_t i = 0; i < kControlCount; ++i) ApplyPlacement(i);
     if (EventsOn()) events_->OnDpiChanged();
 }
 
